@@ -1,0 +1,152 @@
+// The board window's game: its tables, deployment, movement, the turn
+// sequencer, resolution and menus. The Qt window forwards its events here.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "board/Globals.h"
+
+// Windows virtual-key codes the movement keys arrive as.
+enum KeyCode : int16_t { vbKeyEscape = 27, vbKeyLeft = 37, vbKeyUp = 38, vbKeyRight = 39, vbKeyDown = 40 };
+
+// Board geometry in twips.
+inline constexpr int kSquareTwips = 899;
+inline constexpr int kSquareOffsetTwips = 20;
+inline constexpr int kTwipsPerPixel = 15;
+
+template <typename T, size_t A>
+using Table1 = std::array<T, A>;
+template <typename T, size_t A, size_t B>
+using Table2 = std::array<std::array<T, B>, A>;
+template <typename T, size_t A, size_t B, size_t C>
+using Table3 = std::array<std::array<std::array<T, C>, B>, A>;
+
+class Board : public Globals {
+ public:
+  Board(BoardView& view, SoundPort& sound, RandomSource& random, std::string appPath);
+
+  void SetOpponent(OpponentPort* opponent) { opponent_ = opponent; }
+
+  // ---- game tables (index 0 of every dimension unused)
+  Table3<int16_t, 3, 17, 3> UnitPos{};
+  Table2<int, 3, 17> UnitSprite{};  // Imag index of each unit's picture
+  Table1<int, 14> BlastSprite{};    // Imag index of each blast
+  Table1<int16_t, 3> TotalMoves{};
+  Table1<int16_t, 3> TankMoves{};
+  Table2<int16_t, 3, 7> TankMovesLeft{};
+  Table1<int16_t, 3> FireMissions{};
+  Table1<int16_t, 3> FireMissionsLeft{};
+  Table3<int16_t, 3, 6, 3> FireTarget{};
+  Table2<bool, 3, 7> ReachedFarRow{};
+  int16_t SelectedTank = 0;
+  bool FirstMovePending = false;
+  bool FirstFirePending = false;
+  int16_t NextTankToPlace = 0;
+  int16_t NextBuildingToPlace = 0;
+  int16_t NextGunToPlace = 0;
+  int16_t NextMineToPlace = 0;
+
+  // Mirror of the sequencer timer's Enabled property.
+  bool TimingEnabled = false;
+  void SetTiming(bool on);
+
+  // The phase (9 or 12) whose opening tick has run last; clicks in phase 9 or 12
+  // act only once that phase has been opened, never on the tick's stale state.
+  int32_t OpenedTurnPhase = 0;
+
+  // Bumped by every ResetGame, so a wait can tell that its game is gone.
+  uint64_t GameGeneration = 0;
+
+  // ---- window events
+  void Form_Load();
+  void Form_Unload(int16_t& cancel);
+  void touchpad_MouseUp(int16_t button, int16_t shift, float x, float y);
+  void Form_KeyDown(int16_t keyCode, int16_t shift);
+  void Timing_Timer();
+  void mnuGame_Click(int16_t index);
+  void mnuOpt_Click(int16_t index);
+
+  // ---- start-up and state
+  void ResetGame();
+  void ResetTankMoves(int16_t side);
+
+  // ---- display
+  void ShowUnit(const std::string& side, int16_t unit, int16_t x, int16_t y);
+  void GetUnitPos(const std::string& side, int16_t unit, int16_t& x, int16_t& y) const;
+  void ShowAllUnits();
+  void ShowSideTanks(const std::string& side);
+  void ShowBlast(int16_t i, int16_t x, int16_t y);
+  void HideAllBlasts();
+  void ShowIncomingFire(const std::string& side);
+
+  // ---- deployment
+  void PlaceBuildings(int16_t x, int16_t y);
+  void PlaceGuns(int16_t x, int16_t y);
+  void PlaceMines(int16_t x, int16_t y);
+  void PlaceTanks(int16_t x, int16_t y);
+  std::string UnitAt(int16_t x, int16_t y) const;
+  static std::string BuildingName(const int16_t& n);
+
+  // ---- movement
+  void MoveTank(const std::string& side, int key);
+  int16_t TotalMovesLeft(const std::string& side) const;
+  void CanMoveTo(const std::string& side, int16_t x, int16_t y, const bool& playFailSound, bool& ok);
+
+  // ---- selection and fire targets
+  void SelectableTankAt(int16_t x, int16_t y, int16_t& tank) const;
+  bool IsValidFireTarget(const std::string& side, int16_t x, int16_t y);
+  void SelectTankClick(int16_t x, int16_t y);  // phase 9 click
+  void FireTargetClick(int16_t x, int16_t y);  // phase 12 click
+
+  // ---- resolution
+  void ResolveArtillery(const std::string& side);
+  void ResolveTankContacts(const std::string& side);
+  void CheckCaptures(const std::string& side, const std::string& opp, int16_t tank);
+  void CheckMines(const std::string& side, const std::string& opp, int16_t tank, bool& hit);
+  void ResolveBattle(const std::string& side, const std::string& opp, int16_t tank, int16_t dx, int16_t dy,
+                     int16_t snd, bool& goOn);
+
+  // ---- game over
+  void CheckGameOver(bool& over);
+  void CountTanks(int16_t side, int16_t& n) const;
+  void CountGuns(int16_t side, int16_t& n) const;
+  int16_t CountTanks(int16_t side) const {
+    int16_t n = 0;
+    CountTanks(side, n);
+    return n;
+  }
+  int16_t CountGuns(int16_t side) const {
+    int16_t n = 0;
+    CountGuns(side, n);
+    return n;
+  }
+
+  // ---- network turn data and the in-game poll
+  void SendPositions(const std::string& side);
+  void SendFireMissions(const std::string& side);
+  void SendStats(const std::string& side);
+  void DecodePositions(const std::string& body);
+  void DecodeFireMissions(const std::string& body);
+  void DecodeStats(const std::string& body);
+  void CheckForData(int32_t& msgType);
+  void DecideWhoGoesFirst();
+  void ApplyArtilleryFreeOption(const std::string& body);
+
+  // Panel helpers.
+  void Panel(int i, const std::string& text) { view_.SetPanelText(i, text); }
+  std::string PanelText(int i) const { return view_.PanelText(i); }
+
+  static int TwipsOf(int16_t coord) { return (coord - 1) * kSquareTwips + kSquareOffsetTwips; }
+
+ private:
+  enum class WaitResult { Arrived, Ended };
+  WaitResult WaitForMessage(int32_t type);
+  void SequencerPhase11();
+  void SequencerPhase13();
+
+  OpponentPort* opponent_ = nullptr;
+
+  friend class BoardTestAccess;
+};
