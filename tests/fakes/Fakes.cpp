@@ -174,6 +174,9 @@ Rig::Rig() {
   board.SetOpponent(&opp);
   board.Form_Load();
   log.clear();
+  sound.paths.clear();
+  rnd.randomizeCalls = 0;
+  rnd.draws = 0;
 }
 
 Rig::~Rig() {
