@@ -93,6 +93,8 @@ class Board : public Globals {
   void MoveTank(const std::string& side, int key);
   int16_t TotalMovesLeft(const std::string& side) const;
   void CanMoveTo(const std::string& side, int16_t x, int16_t y, const bool& playFailSound, bool& ok);
+  // True when no tank of the side with moves left can step anywhere.
+  bool AllTanksHemmedIn(const std::string& side);
 
   // ---- selection and fire targets
   void SelectableTankAt(int16_t x, int16_t y, int16_t& tank) const;
@@ -142,7 +144,7 @@ class Board : public Globals {
 
  private:
   enum class WaitResult { Arrived, Ended };
-  WaitResult WaitForMessage(int32_t type);
+  WaitResult WaitForMessage(int32_t type, uint64_t generation);
   void SequencerPhase11();
   void SequencerPhase13();
 

@@ -34,5 +34,56 @@ bool Board::IsValidFireTarget(const std::string& side, int16_t x, int16_t y) {
   return true;
 }
 
-void Board::SelectTankClick(int16_t, int16_t) {}
-void Board::FireTargetClick(int16_t, int16_t) {}
+void Board::SelectTankClick(int16_t x, int16_t y) {
+  int16_t t = 0;
+  SelectableTankAt(x, y, t);
+  SelectedTank = t;
+  if (t == 0) return;
+  std::string tank = std::to_string(t);
+  Panel(1, "Use Arrow keys to move Tank " + tank + ".    Press [Esc] key to end move before limit reached.");
+  Panel(2, "Total Moves Left:" + std::to_string(TotalMovesLeft("1")));
+  Panel(3, "Tank " + tank + " Moves left: " + std::to_string(TankMovesLeft[1][t]));
+  GamePhase = PhaseMoveTank;
+}
+
+void Board::FireTargetClick(int16_t x, int16_t y) {
+  if (!IsValidFireTarget("1", x, y)) return;
+  // The table holds five missions; odd counters (allowances arrive from the
+  // network unchecked) must not aim past it.
+  int k = FireMissions[1] - FireMissionsLeft[1] + 1;
+  if (k < 1) k = 1;
+  if (k > 5) k = 5;
+  FireTarget[1][k][1] = x;
+  FireTarget[1][k][2] = y;
+  if (FireMissions[1] == FireMissionsLeft[1]) PlaySnd(4);
+  ShowBlast(static_cast<int16_t>(k), x, y);
+  PlaySnd(2);
+  const int16_t n = static_cast<int16_t>(FireMissionsLeft[1] - 1);
+  FireMissionsLeft[1] = n;
+  Panel(2, "Total Rounds Left:" + std::to_string(n));
+  if (n > 0) PlaySnd(18);
+  switch (n) {
+    case 3:
+      PlaySnd(14);
+      PlaySnd(16);
+      PlaySnd(17);
+      break;
+    case 2:
+      PlaySnd(15);
+      PlaySnd(16);
+      PlaySnd(17);
+      break;
+    case 1:
+      PlaySnd(7);
+      break;
+    default:
+      if (n <= 0) PlaySnd(19);
+      break;
+  }
+  // Below zero only with odd counters: end the turn rather than wait for ever.
+  if (n <= 0) {
+    GamePhase = PhaseTargetsDone;
+    OpenedTurnPhase = 0;  // the next turn must be opened by its own tick
+    SetTiming(true);
+  }
+}
