@@ -1,0 +1,444 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+#include "BoardWindowRig.h"
+#include "board/ui/KeyCodes.h"
+#include "shell/frmSplash.h"
+
+namespace {
+
+QStringList Captions(const QMenu* menu) {
+  QStringList out;
+  for (QAction* a : menu->actions()) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+  return out;
+}
+
+TEST(BoardWindow, MenusHaveTheirItemsAndTheGameOwnsTheChecks) {
+  WindowRig rig;
+  frmBoard& w = rig.w();
+
+  QStringList titles;
+  for (QAction* a : w.menuBar()->actions()) titles << a->text();
+  EXPECT_EQ(titles, (QStringList{"Game", "Options", "Help"}));
+
+  EXPECT_EQ(Captions(w.mnuG()),
+            (QStringList{"Start New Solo Game", "-", "Network Game", "Send Text Message", "-", "Exit"}));
+  EXPECT_EQ(Captions(w.mnuO()), (QStringList{"Sound", "First Move Artillery Free"}));
+  EXPECT_EQ(Captions(w.mnuH()), (QStringList{"HomePage", "About"}));
+
+  // The indexed arrays are the menus' own items, separators included.
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(w.mnuGame(i), w.mnuG()->actions().at(i)) << i;
+  EXPECT_TRUE(w.mnuGame(1)->isSeparator());
+  EXPECT_TRUE(w.mnuGame(4)->isSeparator());
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(w.mnuOpt(i), w.mnuO()->actions().at(i));
+    EXPECT_EQ(w.mnuHelp(i), w.mnuH()->actions().at(i));
+  }
+
+  // No shortcut keys and no mnemonics anywhere.
+  for (QMenu* m : {w.mnuG(), w.mnuO(), w.mnuH()}) {
+    EXPECT_FALSE(m->title().contains('&'));
+    for (QAction* a : m->actions()) {
+      EXPECT_TRUE(a->shortcut().isEmpty()) << a->text().toStdString();
+      EXPECT_FALSE(a->text().contains('&')) << a->text().toStdString();
+    }
+  }
+
+  EXPECT_TRUE(w.mnuOpt(0)->isCheckable());
+  EXPECT_TRUE(w.mnuOpt(1)->isCheckable());
+  EXPECT_TRUE(w.OptChecked(0));
+  EXPECT_FALSE(w.OptChecked(1));
+  EXPECT_TRUE(w.OptEnabled(0));
+  EXPECT_TRUE(w.OptEnabled(1));
+
+  // A click flips the mark once: the game toggles it, not Qt as well.
+  w.mnuOpt(0)->trigger();
+  EXPECT_FALSE(w.OptChecked(0));
+  EXPECT_FALSE(w.mnuOpt(0)->isChecked());
+  w.mnuOpt(0)->trigger();
+  EXPECT_TRUE(w.OptChecked(0));
+  w.mnuOpt(1)->trigger();
+  EXPECT_TRUE(w.OptChecked(1));
+  EXPECT_TRUE(w.OptChecked(0));
+
+  // The game switches the option off during network games; the menu follows.
+  w.SetOptEnabled(1, false);
+  EXPECT_FALSE(w.mnuOpt(1)->isEnabled());
+  EXPECT_FALSE(w.OptEnabled(1));
+}
+
+TEST(BoardWindow, WindowHasFixedBorderAndExactClientLayout) {
+  WindowRig rig;
+  frmBoard& w = rig.w();
+  w.Load();
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+
+  EXPECT_EQ(w.windowTitle(), "Dravenholt");
+  EXPECT_FALSE(w.windowIcon().isNull());
+  EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_EQ(w.minimumSize(), w.maximumSize());
+  EXPECT_EQ(w.Timing()->interval(), 500);
+
+  const int menuHeight = w.menuBar()->height();
+  EXPECT_EQ(w.width(), 604);
+  EXPECT_EQ(w.height() - menuHeight, 622);
+
+  const QPoint boardAt = w.Picture1()->mapTo(&w, QPoint(0, 0));
+  EXPECT_EQ(boardAt, QPoint(0, menuHeight));
+  EXPECT_EQ(w.Picture1()->size(), QSize(604, 604));
+  EXPECT_EQ(w.BoardPicture()->geometry(), QRect(0, 0, 600, 600));
+  EXPECT_EQ(w.touchpad()->geometry(), QRect(0, 0, 604, 604));
+
+  QStatusBar* bar = w.StatusBar();
+  EXPECT_EQ(w.statusBar(), bar);
+  EXPECT_EQ(bar->geometry(), QRect(0, menuHeight + 605, 604, 17));
+  EXPECT_FALSE(bar->isSizeGripEnabled());
+  const int widths[] = {0, 386, 107, 107};
+  const int lefts[] = {0, 0, 386, 493};
+  for (int i = 1; i <= 3; ++i) {
+    EXPECT_EQ(w.Panel(i)->parentWidget(), bar);
+    EXPECT_EQ(w.Panel(i)->geometry(), QRect(lefts[i], 0, widths[i], 17)) << i;
+  }
+}
+
+TEST(BoardWindow, TemplatesAndRunTimePicturesCarryTheirPictures) {
+  WindowRig rig;
+  frmBoard& w = rig.w();
+  const QSize sizes[] = {{},       {36, 58}, {36, 58}, {36, 58}, {36, 58}, {36, 58}, {36, 58}, {45, 58},
+                         {58, 58}, {58, 58}, {58, 53}, {58, 47}, {38, 58}, {46, 58}, {58, 58}};
+  for (int i = 1; i <= 14; ++i) {
+    ASSERT_NE(w.Imag(i), nullptr) << i;
+    EXPECT_EQ(w.Imag(i)->size(), sizes[i]) << i;
+    EXPECT_EQ(w.Imag(i)->pixmap().size(), sizes[i]) << i;
+    EXPECT_TRUE(w.Imag(i)->isHidden()) << i;
+  }
+  EXPECT_EQ(w.Imag(15), nullptr);
+
+  w.Load();
+  w.show();
+
+  // Which template each of Imag(15..59) is made from.
+  auto templateOf = [](int i) {
+    if (i >= 47) return 14;
+    if (i <= 20) return i - 14;
+    if (i <= 25) return 7;
+    if (i <= 27) return 8;
+    if (i <= 30) return i - 19;
+    if (i <= 36) return 12;
+    if (i <= 41) return 13;
+    if (i <= 43) return 8;
+    return i - 35;
+  };
+  for (int i = 1; i <= 59; ++i) {
+    ASSERT_NE(w.Imag(i), nullptr) << i;
+    EXPECT_FALSE(w.Imag(i)->isVisible()) << i;
+    if (i >= 15) {
+      const int t = templateOf(i);
+      EXPECT_EQ(w.Imag(i)->pixmap().cacheKey(), w.Imag(t)->pixmap().cacheKey()) << i << " from " << t;
+      EXPECT_EQ(w.Imag(i)->size(), sizes[t]) << i;
+    }
+  }
+  // The unit and blast tables point at those pictures.
+  EXPECT_EQ(w.board().UnitSprite[1][1], 15);
+  EXPECT_EQ(w.board().UnitSprite[2][16], 46);
+  EXPECT_EQ(w.board().BlastSprite[13], 59);
+
+  // Side 1's tanks wear their own badges; side 2's are alike.
+  for (int a = 1; a <= 6; ++a)
+    for (int b = a + 1; b <= 6; ++b)
+      EXPECT_NE(w.Imag(14 + a)->pixmap().toImage(), w.Imag(14 + b)->pixmap().toImage()) << a << " vs " << b;
+  for (int u = 2; u <= 6; ++u) EXPECT_EQ(w.Imag(30 + u)->pixmap().cacheKey(), w.Imag(31)->pixmap().cacheKey());
+}
+
+TEST(BoardWindow, UnitsAndBlastsSitOnTheirSquaresUnderTheClickSurface) {
+  WindowRig rig;
+  frmBoard& w = rig.w();
+  w.Load();
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  Board& b = w.board();
+
+  b.ShowUnit("1", 1, 3, 7);  // Left 1818, Top 5414 twips
+  EXPECT_TRUE(w.Imag(15)->isVisible());
+  EXPECT_EQ(w.Imag(15)->geometry(), QRect(121, 361, 36, 58));
+  b.ShowUnit("1", 16, 10, 10);
+  EXPECT_EQ(w.Imag(30)->pos(), QPoint(541, 541));
+  b.ShowUnit("1", 14, 1, 1);
+  EXPECT_EQ(w.Imag(28)->pos(), QPoint(1, 1));
+
+  // The opponent's mines are recorded but stay hidden.
+  b.ShowUnit("2", 12, 4, 3);
+  EXPECT_FALSE(w.Imag(42)->isVisible());
+
+  b.ShowBlast(1, 3, 7);
+  EXPECT_TRUE(w.Imag(47)->isVisible());
+  EXPECT_EQ(w.Imag(47)->pos(), QPoint(121, 361));
+
+  // Stacking: board picture, units, blasts, and the click surface over all.
+  const QObjectList& stack = w.Picture1()->children();
+  const auto z = [&](QObject* o) { return stack.indexOf(o); };
+  EXPECT_LT(z(w.BoardPicture()), z(w.Imag(15)));
+  for (int unit = 15; unit <= 46; ++unit) EXPECT_LT(z(w.Imag(unit)), z(w.Imag(47))) << unit;
+  for (int i = 1; i <= 59; ++i) EXPECT_LT(z(w.Imag(i)), z(w.touchpad())) << i;
+  EXPECT_EQ(w.Picture1()->childAt(130, 380), w.touchpad());
+
+  b.ShowUnit("1", 1, 0, 0);
+  b.HideAllBlasts();
+  EXPECT_FALSE(w.Imag(15)->isVisible());
+  EXPECT_FALSE(w.Imag(47)->isVisible());
+}
+
+TEST(BoardWindow, ClickSurfaceReportsReleasesInTwips) {
+  WindowRig rig;
+  frmBoard& w = rig.w();
+  w.Load();
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+
+  struct Up {
+    int button, shift;
+    float x, y;
+  };
+  std::vector<Up> ups;
+  QObject::connect(w.touchpad(), &Touchpad::MouseUp, [&](int16_t button, int16_t shift, float x, float y) {
+    ups.push_back({button, shift, x, y});
+  });
+
+  QTest::mousePress(w.touchpad(), Qt::LeftButton, {}, QPoint(130, 370));
+  EXPECT_TRUE(ups.empty()) << "nothing happens on press";
+  QTest::mouseRelease(w.touchpad(), Qt::LeftButton, {}, QPoint(130, 370));
+  QTest::mouseClick(w.touchpad(), Qt::RightButton, Qt::ShiftModifier, QPoint(603, 0));
+  QTest::mouseClick(w.touchpad(), Qt::MiddleButton, Qt::ControlModifier | Qt::AltModifier, QPoint(0, 599));
+
+  ASSERT_EQ(ups.size(), 3u);
+  EXPECT_EQ(ups[0].button, 1);
+  EXPECT_EQ(ups[0].shift, 0);
+  EXPECT_EQ(ups[0].x, 1950.0f);
+  EXPECT_EQ(ups[0].y, 5550.0f);
+  EXPECT_EQ(ups[1].button, 2);
+  EXPECT_EQ(ups[1].shift, 1);
+  EXPECT_EQ(ups[1].x, 9045.0f);  // the last columns of the surface lie beyond square 10
+  EXPECT_EQ(ups[1].y, 0.0f);
+  EXPECT_EQ(ups[2].button, 4);
+  EXPECT_EQ(ups[2].shift, 6);
+  EXPECT_EQ(ups[2].y, 8985.0f);
+}
+
+TEST(BoardWindow, EveryKeyDownReachesTheGameWhateverHasFocus) {
+  WindowRig rig;
+  RecordingBoard& w = rig.w();
+  w.Load();
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+
+  // Two focusable children, so a key could in principle move focus between them.
+  w.Picture1()->setFocusPolicy(Qt::StrongFocus);
+  w.StatusBar()->setFocusPolicy(Qt::StrongFocus);
+  w.Picture1()->setFocus();
+
+  QTest::keyClick(w.Picture1(), Qt::Key_Up);
+  QTest::keyClick(w.touchpad(), Qt::Key_Q);
+  QTest::keyClick(&w, Qt::Key_Escape);
+  QTest::keyClick(w.Picture1(), Qt::Key_Left, Qt::ShiftModifier);
+  QTest::keyClick(w.Picture1(), Qt::Key_Tab);
+  QTest::keyClick(w.Picture1(), Qt::Key_Right);
+  QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier, QString(), true);
+  QApplication::sendEvent(w.Picture1(), &repeat);
+  QKeyEvent repeatAgain(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier, QString(), true);
+  QApplication::sendEvent(w.Picture1(), &repeatAgain);
+  QTest::keyClick(w.Picture1(), Qt::Key_7);
+  QTest::keyClick(w.Picture1(), Qt::Key_PageDown);
+
+  // Shift is a key of its own (16) before Shift+Left.
+  const std::vector<std::pair<int, int>> expected = {{38, 0}, {81, 0}, {27, 0}, {16, 1}, {37, 1}, {9, 0},
+                                                     {39, 0}, {40, 0}, {40, 0}, {55, 0}, {34, 0}};
+  EXPECT_EQ(w.keys, expected);
+  // The game took the keys; the window did not move focus on Tab or arrows.
+  EXPECT_EQ(w.focusWidget(), w.Picture1());
+
+  // An open menu keeps its own keys for navigation.
+  w.keys.clear();
+  w.mnuG()->popup(w.mapToGlobal(QPoint(0, 0)));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.mnuG()));
+  QTest::keyClick(w.mnuG(), Qt::Key_Down);
+  EXPECT_EQ(w.mnuG()->activeAction(), w.mnuGame(0));
+  QTest::keyClick(w.mnuG(), Qt::Key_Down);
+  EXPECT_EQ(w.mnuG()->activeAction(), w.mnuGame(2));
+  w.mnuG()->hide();
+  EXPECT_TRUE(w.keys.empty());
+
+  // Keys of other windows are not the board's.
+  w.keys.clear();
+  QWidget other;
+  other.show();
+  QTest::keyClick(&other, Qt::Key_Up);
+  EXPECT_TRUE(w.keys.empty());
+}
+
+TEST(BoardWindow, KeyCodesAreTheWindowsOnes) {
+  const Qt::KeyboardModifiers none = Qt::NoModifier;
+  const std::pair<int, int> plain[] = {{Qt::Key_Escape, 27}, {Qt::Key_Left, 37}, {Qt::Key_Up, 38},
+                                       {Qt::Key_Right, 39},  {Qt::Key_Down, 40}, {Qt::Key_A, 65},
+                                       {Qt::Key_Z, 90},      {Qt::Key_0, 48},    {Qt::Key_9, 57},
+                                       {Qt::Key_Space, 32},  {Qt::Key_Home, 36}, {Qt::Key_F12, 123}};
+  for (auto [qt, vk] : plain) EXPECT_EQ(WindowsKeyCode(qt, none), vk) << qt;
+  EXPECT_EQ(WindowsKeyCode(Qt::Key_Q, Qt::ShiftModifier), 81);
+  EXPECT_EQ(WindowsKeyCode(Qt::Key_Exclam, Qt::ShiftModifier), 49);  // Shift+1 is still key 1
+  // The number pad has codes of its own, but its arrows are arrows.
+  EXPECT_EQ(WindowsKeyCode(Qt::Key_5, Qt::KeypadModifier), 101);
+  EXPECT_EQ(WindowsKeyCode(Qt::Key_Up, Qt::KeypadModifier), 38);
+  EXPECT_EQ(WindowsKeyCode(Qt::Key_VolumeUp, none), 0);
+  EXPECT_EQ(WindowsShiftState(Qt::ShiftModifier | Qt::AltModifier), 5);
+  EXPECT_EQ(WindowsShiftState(Qt::ControlModifier | Qt::KeypadModifier), 2);
+}
+
+TEST(BoardWindow, StartUpShowsThePaintedSplashWhileTheCuesPlay) {
+  WindowRig rig;
+  frmBoard& w = rig.w();
+
+  // Counts paints of any splash window from the outside.
+  struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject* o, QEvent* e) override {
+      if (e->type() == QEvent::Paint && qobject_cast<frmSplash*>(o)) ++paints;
+      return false;
+    }
+  } counter;
+  qApp->installEventFilter(&counter);
+
+  struct Seen {
+    std::string cue;
+    bool splashVisible;
+    int paints;
+  };
+  std::vector<Seen> seen;
+  rig.sound.onPlay = [&](const std::string& cue) {
+    frmSplash* s = w.Splash();
+    seen.push_back({cue, s && s->isVisible(), counter.paints});
+  };
+
+  w.Load();
+  qApp->removeEventFilter(&counter);
+
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0].cue, "TankFires");
+  EXPECT_TRUE(seen[0].splashVisible);
+  EXPECT_GT(seen[0].paints, 0) << "the splash is on the screen before the first cue";
+  EXPECT_EQ(seen[1].cue.substr(0, 8), "Incoming");
+  EXPECT_EQ(seen[1].cue.size(), 9u);
+  EXPECT_TRUE(seen[1].splashVisible);
+  EXPECT_EQ(seen[2].cue, "Artillery");
+  EXPECT_TRUE(seen[2].splashVisible);
+
+  EXPECT_EQ(w.Splash(), nullptr);
+  for (QWidget* top : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<frmSplash*>(top), nullptr);
+
+  // Idle after start-up: nothing shown, options at their defaults, timer off.
+  EXPECT_EQ(w.board().GamePhase, PhaseIdle);
+  EXPECT_EQ(w.board().GameMode, ModeNone);
+  EXPECT_FALSE(w.Timing()->isActive());
+  EXPECT_EQ(w.PanelText(2), "");
+}
+
+TEST(BoardWindow, CloseBoxAndExitResetTheGameAndEndTheProgram) {
+  WindowRig rig;
+  frmBoard& w = rig.w();
+  w.Load();
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  Board& b = w.board();
+  b.GameMode = ModeSolo;
+  b.GamePhase = PhasePlaceTanks;
+  b.ShowUnit("1", 14, 2, 8);
+  b.TotalMoves[1] = 4;
+  w.SetTimingEnabled(true);
+
+  EXPECT_TRUE(w.close());
+  EXPECT_EQ(rig.endCalls, 1);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(b.GamePhase, PhaseIdle);
+  EXPECT_EQ(b.GameMode, ModeNone);
+  EXPECT_EQ(b.UnitPos[1][14][1], 0);
+  EXPECT_FALSE(w.Imag(28)->isVisible());
+  EXPECT_EQ(b.TotalMoves[1], 6);
+  EXPECT_FALSE(w.Timing()->isActive());
+
+  // Game > Exit takes the same way out.
+  b.GamePhase = PhaseSelectTank;
+  w.mnuGame(5)->trigger();
+  EXPECT_EQ(w.PanelText(1), "Exiting");
+  EXPECT_EQ(rig.endCalls, 2);
+  EXPECT_EQ(b.GamePhase, PhaseIdle);
+}
+
+// Acts on the modal box once it is up, as the player would.
+void WhenModalOpens(std::function<void(QWidget*)> act) {
+  QTimer::singleShot(0, [act] { act(QApplication::activeModalWidget()); });
+}
+
+TEST(BoardWindow, MessageAndInputBoxesAnswerAsTheGameExpects) {
+  WindowRig rig;
+  frmBoard& w = rig.w();
+  w.show();
+
+  QString title, text;
+  bool hasCancel = true;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  WhenModalOpens([&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    title = box->windowTitle();
+    text = box->text();
+    icon = box->icon();
+    hasCancel = box->button(QMessageBox::Cancel) != nullptr;
+    box->button(QMessageBox::Ok)->click();
+  });
+  EXPECT_EQ(w.MsgBox("You have Won", vbOKOnly, "Game Over"), vbOK);
+  EXPECT_EQ(title, "Game Over");
+  EXPECT_EQ(text, "You have Won");
+  EXPECT_EQ(icon, QMessageBox::NoIcon);
+  EXPECT_FALSE(hasCancel);
+
+  WhenModalOpens([&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    title = box->windowTitle();
+    icon = box->icon();
+    box->button(QMessageBox::Cancel)->click();
+  });
+  EXPECT_EQ(w.MsgBox("Really?", vbOKCancel + vbExclamation, ""), vbCancel);
+  EXPECT_EQ(title, "Dravenholt");
+  EXPECT_EQ(icon, QMessageBox::Warning);
+
+  WhenModalOpens([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QInputDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    text = dialog->labelText();
+    dialog->setTextValue(QStringLiteral("Héllo there"));
+    dialog->accept();
+  });
+  EXPECT_EQ(w.InputBox("Enter Message", "Send Text"), "Héllo there");
+  EXPECT_EQ(text, "Enter Message");
+
+  WhenModalOpens([](QWidget* modal) {
+    auto* dialog = qobject_cast<QInputDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->setTextValue(QStringLiteral("never sent"));
+    dialog->reject();
+  });
+  EXPECT_EQ(w.InputBox("Enter Message", "Send Text"), "");
+}
+
+}  // namespace
