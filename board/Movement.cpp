@@ -31,6 +31,10 @@ bool Board::AllTanksHemmedIn(const std::string& side) {
     int16_t x = UnitPos[s][t][1];
     int16_t y = UnitPos[s][t][2];
     if (TankMovesLeft[s][t] <= 0 || x < 1 || x > 10 || y < 1 || y > 10) continue;
+    // A tank standing on an enemy building cannot be clicked again this turn.
+    int16_t selectable = 0;
+    SelectableTankAt(x, y, selectable);
+    if (s == 1 && selectable != t) continue;
     const int16_t steps[4][2] = {{0, -1}, {0, 1}, {-1, 0}, {1, 0}};
     for (const auto& d : steps) {
       bool ok = false;

@@ -308,3 +308,25 @@ TEST(Movement, EscEndsATurnInWhichNoTankCanMoveAnyMore) {
   last.Key(vbKeyEscape);
   EXPECT_EQ(last.board.GamePhase, PhaseMovementDone);
 }
+
+TEST(Movement, ATankLeftOnAnEnemyBuildingDoesNotKeepTheTurnOpen) {
+  // Tank 1 drives onto the enemy Fuel Dump and is let go with moves left; it cannot
+  // be clicked there, and tank 2 is boxed in, so Esc must end the turn.
+  Rig rig;
+  rig.board.TankMoves[1] = 6;
+  rig.board.ResetTankMoves(1);
+  rig.Place("1", 1, 5, 7);
+  rig.Place("2", 16, 5, 6);
+  rig.Place("1", 2, 1, 10);
+  rig.Place("1", 7, 1, 9);
+  rig.Place("1", 8, 2, 10);
+  rig.Place("1", 3, 8, 10);
+  rig.Place("1", 4, 9, 10);
+  rig.board.UnitPos[1][3][1] = 0;  // destroyed earlier
+  rig.board.UnitPos[1][4][1] = 0;
+  OpenMovementTurn(rig);
+  Select(rig, 5, 7);
+  rig.Key(vbKeyUp);
+  rig.Key(vbKeyEscape);
+  EXPECT_EQ(rig.board.GamePhase, PhaseMovementDone);
+}

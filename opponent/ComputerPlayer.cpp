@@ -1,0 +1,316 @@
+#include "opponent/ComputerPlayer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+// The four steps a tank of side 2 can take: left, right, down, and up (last,
+// only once the tank has stood on row 10).
+constexpr std::array<std::array<int16_t, 2>, 4> kSteps = {{{-1, 0}, {1, 0}, {0, 1}, {0, -1}}};
+constexpr std::array<int16_t, 3> kAttackOrder = {16, 15, 14};  // Fuel Dump, Ammo Dump, HQ
+// Refused steps after which a tank may go back to its start or previous square.
+constexpr int kRefusalsBeforeBacktrack = 1000;
+}  // namespace
+
+int16_t ComputerPlayer::Draw(int n) {
+  // The number is drawn even when there is nothing to choose, so the draws stay in step.
+  const double r = board_.random().Rnd();
+  if (n <= 0) return 0;
+  const int v = static_cast<int>(std::floor(r * n));
+  return static_cast<int16_t>(std::clamp(v, 0, n - 1));
+}
+
+bool ComputerPlayer::Open(const std::string& side, int x, int y) {
+  bool ok = false;
+  board_.CanMoveTo(side, static_cast<int16_t>(x), static_cast<int16_t>(y), false, ok);
+  return ok;
+}
+
+ComputerPlayer::Square ComputerPlayer::TankSquare(int16_t tank) const {
+  return {board_.UnitPos[2][tank][1], board_.UnitPos[2][tank][2]};
+}
+
+int16_t ComputerPlayer::MovesUsed() const {
+  int used = 0;
+  for (int t = 1; t <= 6; ++t) used += board_.TankMoves[2] - board_.TankMovesLeft[2][t];
+  return static_cast<int16_t>(used);
+}
+
+bool ComputerPlayer::OnPlayerBuilding(const Square& sq) const {
+  for (int k = 14; k <= 16; ++k)
+    if (board_.UnitPos[1][k][1] == sq.x && board_.UnitPos[1][k][2] == sq.y) return true;
+  return false;
+}
+
+// ---- deployment
+
+void ComputerPlayer::ComputerDeploy() {
+  board_.random().Randomize();
+  const int row = Draw(10);
+  const int layout = Draw(6);
+  for (int16_t t = 1; t <= 6; ++t) board_.ShowUnit("2", t, kTankRows[row][t - 1], 1);
+  for (size_t i = 0; i < kLayoutUnits.size(); ++i) {
+    const Square& sq = kBaseLayouts[layout][i];
+    board_.ShowUnit("2", kLayoutUnits[i], sq.x, sq.y);
+  }
+}
+
+// ---- movement
+
+int16_t ComputerPlayer::AttackTarget(int16_t tank, const Square& cur) {
+  for (int16_t k : kAttackOrder) {
+    const int dx = board_.UnitPos[1][k][1] - cur.x;
+    const int dy = board_.UnitPos[1][k][2] - cur.y;
+    // Until it has stood on row 10 a tank only looks ahead.
+    if (dy < 0 && !board_.ReachedFarRow[2][tank]) continue;
+    const int dist = std::abs(dx) + std::abs(dy);
+    if (dist <= 0 || dist > board_.TankMovesLeft[2][tank]) continue;
+    if (!TankCanReach("2", tank, cur.x, cur.y, static_cast<int16_t>(dx), static_cast<int16_t>(dy))) continue;
+    return k;
+  }
+  return 0;
+}
+
+// Whether some tank could still attack or step if the draws favoured it. Refused
+// steps back onto a start or previous square pile up until that rule lapses, so
+// such squares count as open: a tank with only those left is merely slow, not stuck.
+bool ComputerPlayer::SomeTankCanStillMove() {
+  for (int16_t t = 1; t <= 6; ++t) {
+    const Square cur = TankSquare(t);
+    if (cur.x <= 0 || board_.TankMovesLeft[2][t] <= 0) continue;
+    if (AttackTarget(t, cur) != 0) return true;
+    if (OnPlayerBuilding(cur)) continue;  // it takes no random step there
+    const size_t steps = board_.ReachedFarRow[2][t] ? 4 : 3;
+    for (size_t i = 0; i < steps; ++i)
+      if (Open("2", cur.x + kSteps[i][0], cur.y + kSteps[i][1])) return true;
+  }
+  return false;
+}
+
+void ComputerPlayer::ComputerMoveTanks() {
+  Board& b = board_;
+  std::array<Square, 7> startCell{};
+  std::array<Square, 7> prevCell{};
+  for (int16_t t = 1; t <= 6; ++t) {
+    startCell[t] = prevCell[t] = TankSquare(t);
+    b.TankMovesLeft[2][t] = b.TankMoves[2];
+  }
+  int nonMoves = 0;
+  int16_t movesUsed = 0;
+  bool done = false;
+
+  while (movesUsed < b.TotalMoves[2] && !done) {
+    // Hemmed-in tanks would draw for ever; this also covers an empty side.
+    if (!SomeTankCanStillMove()) break;
+
+    int16_t stepX = 0;
+    int16_t stepY = 0;
+    int direction = 0;
+
+    int16_t t = 0;
+    do {
+      t = static_cast<int16_t>(Draw(6) + 1);
+    } while (b.UnitPos[2][t][1] <= 0);
+
+    int16_t tankUsed = static_cast<int16_t>(b.TankMoves[2] - b.TankMovesLeft[2][t]);
+    Square cur = TankSquare(t);
+    movesUsed = MovesUsed();
+
+    if (tankUsed < b.TankMoves[2]) {
+      const int16_t k = AttackTarget(t, cur);
+      if (k != 0) {
+        const Square building{b.UnitPos[1][k][1], b.UnitPos[1][k][2]};
+        tankUsed = static_cast<int16_t>(tankUsed + std::abs(building.x - cur.x) + std::abs(building.y - cur.y));
+        cur = building;
+      }
+      // Drawn even after an attack; standing on the building cancels it below.
+      direction = Draw(8) + 1;
+    }
+
+    if (OnPlayerBuilding(cur)) {
+      if (b.CountTanks(2) == 1) done = true;
+      direction = 0;
+    }
+
+    switch (direction) {
+      case 0:
+        break;
+      case 1:
+        stepX = -1;
+        break;
+      case 2:
+        if (b.ReachedFarRow[2][t]) stepY = -1;
+        break;
+      case 3:
+        stepX = 1;
+        break;
+      default:
+        stepY = 1;
+        break;
+    }
+
+    if (stepX != 0 || stepY != 0) {
+      const Square target{static_cast<int16_t>(cur.x + stepX), static_cast<int16_t>(cur.y + stepY)};
+      const bool backtrack = nonMoves < kRefusalsBeforeBacktrack && (target == startCell[t] || target == prevCell[t]);
+      if (!Open("2", target.x, target.y) || backtrack) {
+        ++nonMoves;
+        b.Panel(3, "Non Moves: " + std::to_string(nonMoves));
+      } else {
+        ++tankUsed;
+        prevCell[t] = cur;
+        cur = target;
+      }
+    }
+
+    if (cur != TankSquare(t)) {
+      b.ShowUnit("2", t, cur.x, cur.y);
+      b.PlaySnd(1);
+    }
+    if (cur.y == 10) b.ReachedFarRow[2][t] = true;
+
+    b.TankMovesLeft[2][t] = static_cast<int16_t>(b.TankMoves[2] - tankUsed);
+    movesUsed = MovesUsed();
+
+    const int16_t n = b.CountTanks(2);
+    const bool stop = b.Chance(5);
+    if (stop && n == 1 && movesUsed > 0) done = true;
+  }
+  b.Panel(3, "");
+}
+
+// ---- artillery planning
+
+int16_t ComputerPlayer::PickTargetTank() {
+  std::array<int, 7> weight{};
+  int total = 0;
+  for (int16_t t = 1; t <= 6; ++t) {
+    int16_t x = 0;
+    int16_t y = 0;
+    board_.GetUnitPos("1", t, x, y);
+    if (y >= 1 && y <= 6)
+      weight[t] = 3;
+    else if (y == 7 || y == 8)
+      weight[t] = 2;
+    else if (y == 9 || y == 10)
+      weight[t] = 1;
+    total += weight[t];
+  }
+  const int n = Draw(total) + 1;
+  int sum = 0;
+  for (int16_t t = 1; t <= 6; ++t) {
+    sum += weight[t];
+    if (sum >= n) return t;
+  }
+  return 0;
+}
+
+bool ComputerPlayer::TankCanReach(const std::string& side, int16_t /*tank*/, int16_t x0, int16_t y0, int16_t dx,
+                                  int16_t dy) {
+  if (dx == 0 && dy == 0) return false;
+  const int sx = dx >= 0 ? 1 : -1;
+  const int sy = dy >= 0 ? 1 : -1;
+  const int x1 = x0 + dx;
+  const int y1 = y0 + dy;
+  auto columnOpen = [&](int x, int fromY) {
+    for (int y = fromY; y != y1 + sy; y += sy)
+      if (!Open(side, x, y)) return false;
+    return true;
+  };
+  auto rowOpen = [&](int y, int fromX) {
+    for (int x = fromX; x != x1 + sx; x += sx)
+      if (!Open(side, x, y)) return false;
+    return true;
+  };
+
+  // Column first.
+  if (dy != 0 && columnOpen(x0, y0 + sy)) {
+    if (dx == 0) return true;
+    return rowOpen(y1, x0 + sx);
+  }
+  // Row first.
+  if (dx == 0) return false;
+  if (rowOpen(y0, x0 + sx)) return dy == 0 || columnOpen(x1, y0 + sy);
+  // Staircase, for a move that is not a single diagonal step.
+  if (dy == 0 || (std::abs(dx) <= 1 && std::abs(dy) <= 1)) return false;
+  const bool columnStepFirst = std::abs(dx) > std::abs(dy);
+  int x = x0;
+  int y = y0;
+  auto stepX = [&] {
+    if (x == x1) return true;
+    x += sx;
+    return Open(side, x, y);
+  };
+  auto stepY = [&] {
+    if (y == y1) return true;
+    y += sy;
+    return Open(side, x, y);
+  };
+  while (x != x1 || y != y1) {
+    if (columnStepFirst ? !(stepX() && stepY()) : !(stepY() && stepX())) return false;
+  }
+  return true;
+}
+
+void ComputerPlayer::ComputerPlanFireMissions() {
+  Board& b = board_;
+  for (int k = 1; k <= 5; ++k) b.FireTarget[2][k] = {};
+  const int missions = std::clamp<int>(b.FireMissions[2], 0, 5);
+  const int16_t m = b.TankMoves[1];
+
+  for (int k = 1; k <= missions; ++k) {
+    bool placed = false;
+    for (int attempt = 0; attempt < kMaxAttemptsPerMission && !placed; ++attempt) {
+      b.random().Randomize();
+      const int16_t t = PickTargetTank();
+      int16_t x0 = 0;
+      int16_t y0 = 0;
+      b.GetUnitPos("1", t, x0, y0);
+      // A tank that has not reached row 1 is never expected to go back.
+      const int d = b.ReachedFarRow[1][t] ? Draw(7) + 1 : Draw(4) + 1;
+      const int a = Draw(m) + 1;
+      const int bb = Draw(m + 1 - a);
+      int s = 0;
+      if (d == 1 || d == 2 || d == 7) s = std::min(Draw(m) + 2, static_cast<int>(m));
+
+      int dx = 0;
+      int dy = 0;
+      switch (d) {
+        case 1:
+        case 2:
+          dy = -s;
+          break;
+        case 3:
+          dx = -a;
+          dy = -bb;
+          break;
+        case 4:
+          dx = a;
+          dy = -bb;
+          break;
+        case 5:
+          dx = a;
+          dy = bb;
+          break;
+        case 6:
+          dx = -a;
+          dy = bb;
+          break;
+        default:
+          dy = s;
+          break;
+      }
+      const auto x = static_cast<int16_t>(x0 + dx);
+      const auto y = static_cast<int16_t>(y0 + dy);
+      if (TankCanReach("1", t, x0, y0, static_cast<int16_t>(dx), static_cast<int16_t>(dy)) &&
+          b.IsValidFireTarget("2", x, y)) {
+        b.FireTarget[2][k][1] = x;
+        b.FireTarget[2][k][2] = y;
+        placed = true;
+      }
+    }
+    // Each placed mission only takes squares away, so once one finds nothing the
+    // rest would not either: leave them unset rather than search in vain.
+    if (!placed) break;
+  }
+}
