@@ -1,0 +1,129 @@
+// Start-up cost of the board window, measured against an empty Qt main window.
+//
+// Each sample is a fresh process that builds its window, shows it, waits until it
+// is on screen and exits; the parent times it and reads its peak memory. Samples
+// of the two kinds alternate so both see the same machine. ALSA is pointed at a
+// card that does not exist, so the cues cost what they cost without a sound device.
+//
+//   dh_startup_bench [runs]      (default 15; uses $QT_QPA_PLATFORM / $DISPLAY as set)
+
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QWindow>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "board/ui/frmBoard.h"
+
+extern char** environ;
+
+namespace {
+
+void WaitUntilExposed(QWidget& w) {
+  while (!w.windowHandle() || !w.windowHandle()->isExposed())
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  QCoreApplication::processEvents();
+}
+
+int Child(const std::string& kind, int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  if (kind == "empty") {
+    QMainWindow w;
+    w.setWindowTitle("Empty");
+    w.resize(604, 622);
+    w.show();
+    WaitUntilExposed(w);
+  } else {
+    frmBoard w;
+    w.Load();
+    w.show();
+    WaitUntilExposed(w);
+  }
+  return 0;
+}
+
+struct Sample {
+  double ms;
+  long maxRssKiB;
+};
+
+Sample RunOnce(const std::string& self, const std::string& kind) {
+  std::vector<std::string> args = {self, "--child", kind};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+    std::perror("posix_spawn");
+    std::exit(1);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "%s child failed\n", kind.c_str());
+    std::exit(1);
+  }
+  return {ms, usage.ru_maxrss};
+}
+
+template <typename T>
+T Median(std::vector<T> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 3 && std::strcmp(argv[1], "--child") == 0) return Child(argv[2], argc, argv);
+
+  int runs = argc >= 2 ? std::max(1, std::atoi(argv[1])) : 15;
+  // The board window finds its sounds beside the game's executable, which sits one folder up.
+  std::string self = std::filesystem::canonical("/proc/self/exe").string();
+  std::string dir = std::filesystem::path(self).parent_path().string();
+  std::string conf = dir + "/no-sound-device.conf";
+  {
+    std::ofstream out(conf);
+    out << "</usr/share/alsa/alsa.conf>\npcm.!default { type hw card 99 }\n";
+  }
+  setenv("ALSA_CONFIG_PATH", conf.c_str(), 1);
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  std::printf("platform: %s, runs: %d each, no sound device\n",
+              platform ? platform : (std::getenv("DISPLAY") ? "xcb" : "default"), runs);
+
+  std::vector<double> emptyMs, boardMs;
+  std::vector<long> emptyRss, boardRss;
+  RunOnce(self, "empty");  // warm the file cache for both
+  RunOnce(self, "board");
+  for (int i = 0; i < runs; ++i) {
+    Sample e = RunOnce(self, "empty");
+    Sample b = RunOnce(self, "board");
+    emptyMs.push_back(e.ms);
+    emptyRss.push_back(e.maxRssKiB);
+    boardMs.push_back(b.ms);
+    boardRss.push_back(b.maxRssKiB);
+  }
+  double em = Median(emptyMs), bm = Median(boardMs);
+  long er = Median(emptyRss), br = Median(boardRss);
+  std::printf("%-22s %12s %14s\n", "", "median ms", "median RSS MiB");
+  std::printf("%-22s %12.1f %14.1f\n", "empty QMainWindow", em, er / 1024.0);
+  std::printf("%-22s %12.1f %14.1f\n", "Dravenholt board", bm, br / 1024.0);
+  std::printf("%-22s %+12.1f %+14.1f\n", "difference", bm - em, (br - er) / 1024.0);
+  return 0;
+}
