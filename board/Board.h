@@ -147,6 +147,7 @@ class Board : public Globals {
   WaitResult WaitForMessage(int32_t type, uint64_t generation);
   void SequencerPhase11();
   void SequencerPhase13();
+  void FinishHalfTurn(const std::string& firing, int32_t next, uint64_t gen);
 
   OpponentPort* opponent_ = nullptr;
 

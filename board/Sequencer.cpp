@@ -141,16 +141,38 @@ void Board::SequencerPhase11() {
   }
   ShowIncomingFire("2");
   if (gen != GameGeneration) return;  // a menu choice ran while the blasts were shown
+  FinishHalfTurn("2", PhaseSelectTargets, gen);
+}
 
+void Board::SequencerPhase13() {
+  const uint64_t gen = GameGeneration;
+  SetTiming(false);
+  OpenedTurnPhase = 0;
+  if (IsNetwork(GameMode)) {
+    SendFireMissions("1");
+    if (WaitForMessage(msgPositions, gen) == WaitResult::Ended) return;
+  } else if (opponent_) {
+    opponent_->ComputerMoveTanks();
+  }
+  ShowSideTanks("2");
+  FinishHalfTurn("1", PhaseSelectTank, gen);
+}
+
+// The common end of a half-turn: the host or a solo game resolves the firing
+// side's artillery and the moving side's contacts, the client takes the host's
+// results instead; then the game-over test and the hand-over to `next`.
+void Board::FinishHalfTurn(const std::string& firing, int32_t next, uint64_t gen) {
   if (GameMode == ModeClient) {
     for (int32_t type : {msgPositions, msgPositions, msgStats}) {
       if (WaitForMessage(type, gen) == WaitResult::Ended) return;
     }
     ShowAllUnits();
   } else {
-    ResolveArtillery("2");
-    ResolveTankContacts("2");
-    if (UnitPos[1][15][1] == 0) FireMissions[1] = CountGuns(1);
+    ResolveArtillery(firing);
+    ResolveTankContacts(firing);
+    // The side that moved brings its fire missions up to date before its next fire turn.
+    const int16_t moved = firing == "2" ? 1 : 2;
+    if (UnitPos[moved][15][1] == 0) FireMissions[moved] = CountGuns(moved);
     if (GameMode == ModeHost) {
       SendPositions("1");
       SendPositions("2");
@@ -167,49 +189,7 @@ void Board::SequencerPhase11() {
     ResetTankMoves(1);
     ResetTankMoves(2);
     HideAllBlasts();
-    GamePhase = PhaseSelectTargets;
-  }
-  SetTiming(true);
-}
-
-void Board::SequencerPhase13() {
-  const uint64_t gen = GameGeneration;
-  SetTiming(false);
-  OpenedTurnPhase = 0;
-  if (IsNetwork(GameMode)) {
-    SendFireMissions("1");
-    if (WaitForMessage(msgPositions, gen) == WaitResult::Ended) return;
-  } else if (opponent_) {
-    opponent_->ComputerMoveTanks();
-  }
-  ShowSideTanks("2");
-
-  if (GameMode == ModeClient) {
-    for (int32_t type : {msgPositions, msgPositions, msgStats}) {
-      if (WaitForMessage(type, gen) == WaitResult::Ended) return;
-    }
-    ShowAllUnits();
-  } else {
-    ResolveArtillery("1");
-    ResolveTankContacts("1");
-    if (UnitPos[2][15][1] == 0) FireMissions[2] = CountGuns(2);
-    if (GameMode == ModeHost) {
-      SendPositions("1");
-      SendPositions("2");
-      SendStats("2");
-    }
-  }
-
-  bool over = false;
-  CheckGameOver(over);
-  if (gen != GameGeneration) return;
-  if (over) {
-    GamePhase = PhaseIdle;
-  } else {
-    ResetTankMoves(1);
-    ResetTankMoves(2);
-    HideAllBlasts();
-    GamePhase = PhaseSelectTank;
+    GamePhase = next;
   }
   SetTiming(true);
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -10,35 +9,8 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-class FlagView : public FakeView {
- public:
-  using FakeView::FakeView;
-  std::vector<int> buttons;
-  int MsgBox(const std::string& prompt, int flags, const std::string& title) override {
-    buttons.push_back(flags);
-    return FakeView::MsgBox(prompt, flags, title);
-  }
-};
-
-// A started board whose view also records message box flags.
-struct FlagRig {
-  EventLog log;
-  FlagView view{log};
-  FakeSound sound{log};
-  ScriptedRandom rnd;
-  std::string dir = Rig::MakeTempDir();
-  Board board{view, sound, rnd, dir};
-  FlagRig() {
-    board.Form_Load();
-    log.clear();
-  }
-  ~FlagRig() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
-  void Place(const std::string& side, int unit, int x, int y) {
-    board.ShowUnit(side, static_cast<int16_t>(unit), static_cast<int16_t>(x), static_cast<int16_t>(y));
-  }
+// A started board with a way to run the game-over test on a clean log.
+struct FlagRig : Rig {
   bool Over() {
     log.clear();
     bool over = false;
@@ -53,14 +25,14 @@ TEST(GameOver, WinLossAndDrawPlayTheirCueThenAPlainBox) {
     r.Place("1", 3, 4, 10);
     EXPECT_TRUE(r.Over());
     EXPECT_EQ(r.log.events, (Events{"snd:Won", "box:Game Over: you WON!|Dravenholt"}));
-    EXPECT_EQ(r.view.buttons, (std::vector<int>{vbOKOnly}));
+    EXPECT_EQ(r.view.msgBoxFlags, (std::vector<int>{vbOKOnly}));
   }
   {
     FlagRig r;
     r.Place("2", 6, 4, 1);
     EXPECT_TRUE(r.Over());
     EXPECT_EQ(r.log.events, (Events{"snd:Lost", "box:Game Over: You lost!|Dravenholt"}));
-    EXPECT_EQ(r.view.buttons, (std::vector<int>{vbOKOnly}));
+    EXPECT_EQ(r.view.msgBoxFlags, (std::vector<int>{vbOKOnly}));
   }
   {
     FlagRig r;

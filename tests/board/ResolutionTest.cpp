@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,36 +19,7 @@ std::string Twips(int x, int y) {
 std::string Show(int imag, int x, int y) { return "show:" + std::to_string(imag) + "@" + Twips(x, y); }
 std::string Hide(int imag) { return "hide:" + std::to_string(imag); }
 
-// Records the button flags of every message box as well.
-class FlagView : public FakeView {
- public:
-  using FakeView::FakeView;
-  std::vector<int> buttons;
-  int MsgBox(const std::string& prompt, int flags, const std::string& title) override {
-    buttons.push_back(flags);
-    return FakeView::MsgBox(prompt, flags, title);
-  }
-};
-
-struct FlagRig {
-  EventLog log;
-  FlagView view{log};
-  FakeSound sound{log};
-  ScriptedRandom rnd;
-  std::string dir = Rig::MakeTempDir();
-  Board board{view, sound, rnd, dir};
-  FlagRig() {
-    board.Form_Load();
-    log.clear();
-  }
-  ~FlagRig() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
-  void Place(const std::string& side, int unit, int x, int y) {
-    board.ShowUnit(side, static_cast<int16_t>(unit), static_cast<int16_t>(x), static_cast<int16_t>(y));
-  }
-};
+using FlagRig = Rig;
 
 class Resolution : public ::testing::Test {
  protected:
@@ -461,13 +431,13 @@ TEST(ResolutionDebug, EachFoughtBattleEndsWithAnExclamationBox) {
   r.log.clear();
   b.ResolveBattle("2", "1", 2, 1, 0, 12, goOn);
   EXPECT_EQ(r.log.events.back(), "box:AT Gun destroyed by Tank|Tank/Gun Battle");
-  EXPECT_EQ(r.view.buttons,
+  EXPECT_EQ(r.view.msgBoxFlags,
             (std::vector<int>{vbOKOnly + vbExclamation, vbOKOnly + vbExclamation, vbOKOnly + vbExclamation}));
 
   // Sighting a building is no battle.
   r.Place("2", 14, 3, 6);
   b.ResolveBattle("2", "1", 2, 1, 0, 12, goOn);
-  EXPECT_EQ(r.view.buttons.size(), 3u);
+  EXPECT_EQ(r.view.msgBoxFlags.size(), 3u);
 
   b.DebugMode = false;
   r.Place("2", 5, 2, 5);

@@ -70,8 +70,9 @@ void FakeView::SetTimingEnabled(bool on) {
   log_.add(on ? "timer:on" : "timer:off");
 }
 
-int FakeView::MsgBox(const std::string& prompt, int, const std::string& title) {
+int FakeView::MsgBox(const std::string& prompt, int buttons, const std::string& title) {
   log_.add("box:" + prompt + "|" + title);
+  msgBoxFlags.push_back(buttons);
   if (onMsgBox) onMsgBox(prompt);
   if (msgBoxAnswers.empty()) return vbOK;
   int a = msgBoxAnswers.front();
@@ -188,4 +189,25 @@ std::string Rig::MakeTempDir() {
   std::string templ = (std::filesystem::temp_directory_path() / "dhtest-XXXXXX").string();
   char* made = mkdtemp(templ.data());
   return made ? std::string(made) : std::string("/tmp");
+}
+
+void Rig::DeployApart() {
+  for (int t = 1; t <= 6; ++t) {
+    Place("1", t, t, 10);
+    Place("2", t, t, 1);
+  }
+  for (int g = 7; g <= 11; ++g) {
+    Place("1", g, g - 6, 7);
+    Place("2", g, g - 6, 4);
+  }
+  Place("1", 12, 9, 6);
+  Place("1", 13, 10, 6);
+  Place("2", 12, 9, 5);
+  Place("2", 13, 10, 5);
+  Place("1", 14, 7, 8);
+  Place("1", 15, 8, 9);
+  Place("1", 16, 9, 7);
+  Place("2", 14, 7, 3);
+  Place("2", 15, 8, 2);
+  Place("2", 16, 9, 4);
 }

@@ -53,6 +53,7 @@ class FakeView : public BoardView {
   std::function<void()> onDoEvents;
   std::function<void()> onWait;
   std::function<void()> onDeviceWindow;
+  std::vector<int> msgBoxFlags;  // the buttons and icon of every box shown
   int doEventsCalls = 0;
   int waitCalls = 0;
 
@@ -166,6 +167,9 @@ struct Rig {
   void Click(int x, int y) {
     board.touchpad_MouseUp(1, 0, static_cast<float>((x - 1) * 899 + 400), static_cast<float>((y - 1) * 899 + 400));
   }
+  // Both sides fully deployed, side 1 on rows 6 to 10 and side 2 on rows 1 to 5,
+  // with no unit next to an enemy.
+  void DeployApart();
   void Key(int code) { board.Form_KeyDown(static_cast<int16_t>(code), 0); }
   void Place(const std::string& side, int unit, int x, int y) {
     board.ShowUnit(side, static_cast<int16_t>(unit), static_cast<int16_t>(x), static_cast<int16_t>(y));

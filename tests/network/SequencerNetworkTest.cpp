@@ -10,27 +10,7 @@
 
 namespace {
 
-// Side 1 on rows 7 to 10, side 2 on rows 1 to 4: no unit stands next to an enemy.
-void Deploy(Rig& rig) {
-  for (int t = 1; t <= 6; ++t) {
-    rig.Place("1", t, t, 10);
-    rig.Place("2", t, t, 1);
-  }
-  for (int g = 7; g <= 11; ++g) {
-    rig.Place("1", g, g - 6, 7);
-    rig.Place("2", g, g - 6, 4);
-  }
-  rig.Place("1", 12, 9, 6);
-  rig.Place("1", 13, 10, 6);
-  rig.Place("2", 12, 9, 5);
-  rig.Place("2", 13, 10, 5);
-  rig.Place("1", 14, 7, 8);
-  rig.Place("1", 15, 8, 9);
-  rig.Place("1", 16, 9, 7);
-  rig.Place("2", 14, 7, 3);
-  rig.Place("2", 15, 8, 2);
-  rig.Place("2", 16, 9, 4);
-}
+void Deploy(Rig& rig) { rig.DeployApart(); }
 
 // A deployed machine of a network game. Each time the sequencer blocks for
 // events, the next scripted peer action runs; a block with nothing scripted
