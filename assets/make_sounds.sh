@@ -207,9 +207,9 @@ make_start() {
   # A short bugle call, then the order.
   local i=0 note len
   local parts=()
-  for spec in 523:0.13 659:0.13 784:0.13 1047:0.42; do
-    note="${spec%%:*}"
-    len="${spec##*:}"
+  for tone in 523:0.13 659:0.13 784:0.13 1047:0.42; do
+    note="${tone%%:*}"
+    len="${tone##*:}"
     gen "st.n$i.a.wav" "$len" sawtooth "$note" vol 0.5
     gen "st.n$i.b.wav" "$len" square "$note" vol 0.25
     mix "st.n$i.m.wav" "st.n$i.a.wav" "st.n$i.b.wav"
