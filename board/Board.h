@@ -107,8 +107,8 @@ class Board : public Globals {
   void ResolveTankContacts(const std::string& side);
   void CheckCaptures(const std::string& side, const std::string& opp, int16_t tank);
   void CheckMines(const std::string& side, const std::string& opp, int16_t tank, bool& hit);
-  void ResolveBattle(const std::string& side, const std::string& opp, int16_t tank, int16_t dx, int16_t dy,
-                     int16_t snd, bool& goOn);
+  void ResolveBattle(const std::string& side, const std::string& opp, int16_t tank, int16_t dx, int16_t dy, int16_t snd,
+                     bool& goOn);
 
   // ---- game over
   void CheckGameOver(bool& over);

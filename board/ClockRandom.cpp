@@ -9,9 +9,7 @@ uint64_t SplitMix(uint64_t& s) {
   z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
   return z ^ (z >> 31);
 }
-uint64_t ClockNow() {
-  return static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-}
+uint64_t ClockNow() { return static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()); }
 }  // namespace
 
 ClockRandom::ClockRandom() : state_(ClockNow()) {}

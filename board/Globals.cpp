@@ -10,11 +10,11 @@
 namespace {
 // Index = sound number. Spelling and case are the file names on disk.
 constexpr std::array<const char*, 35> kSoundNames = {
-    "Silence",   "TankMove",  "Fire",     "DirectHit", "OnTheWay",        "Incoming", "Artillery",
-    "LastRound", "MovinOut",  "Target",   "DirectFront", "DirectRear",    "RightFlank", "LeftFlank",
-    "three",     "two",       "rounds",   "left",      "up",              "out",      "ArtilleryonCall",
-    "GoLeft",    "GoRight",   "Won",      "Lost",      "HullDown",        "TankFires", "ROCKET",
-    "MINES",     "cant1",     "cant2",    "start",     "Destroyed",       "report",   "committed",
+    "Silence",   "TankMove", "Fire",   "DirectHit",   "OnTheWay",   "Incoming",   "Artillery",
+    "LastRound", "MovinOut", "Target", "DirectFront", "DirectRear", "RightFlank", "LeftFlank",
+    "three",     "two",      "rounds", "left",        "up",         "out",        "ArtilleryonCall",
+    "GoLeft",    "GoRight",  "Won",    "Lost",        "HullDown",   "TankFires",  "ROCKET",
+    "MINES",     "cant1",    "cant2",  "start",       "Destroyed",  "report",     "committed",
 };
 }  // namespace
 

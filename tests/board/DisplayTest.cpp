@@ -138,9 +138,9 @@ TEST(ShowIncomingFire, PlaysTwoCuesPerSetMissionInOrder) {
     b.FireTarget[2][k][2] = static_cast<int16_t>(k + 1);
   }
   b.ShowIncomingFire("2");
-  EXPECT_EQ(rig.log.sounds(), (std::vector<std::string>{"Incoming1", "Artillery", "Incoming2", "Artillery",
-                                                        "Incoming3", "Artillery", "Incoming4", "Artillery",
-                                                        "Incoming6", "Artillery"}));
+  EXPECT_EQ(rig.log.sounds(),
+            (std::vector<std::string>{"Incoming1", "Artillery", "Incoming2", "Artillery", "Incoming3", "Artillery",
+                                      "Incoming4", "Artillery", "Incoming6", "Artillery"}));
   for (int k = 1; k <= 5; ++k) {
     EXPECT_TRUE(BlastImag(rig, k).visible);
     EXPECT_EQ(BlastImag(rig, k).left, (k - 1) * 899 + 20);

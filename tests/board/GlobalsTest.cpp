@@ -10,10 +10,11 @@
 TEST(PlaySnd, PlaysEachNumberFromTheSoundsFolder) {
   Rig rig;
   const std::vector<std::string> names = {
-      "Silence", "TankMove", "Fire",      "DirectHit", "OnTheWay", "",          "Artillery",  "LastRound", "MovinOut",
-      "Target",  "DirectFront", "DirectRear", "RightFlank", "LeftFlank", "three", "two",     "rounds",  "left",
-      "up",      "out",     "ArtilleryonCall", "GoLeft", "GoRight", "Won",      "Lost",      "HullDown", "TankFires",
-      "ROCKET",  "MINES",   "cant1",     "cant2",     "start",    "Destroyed", "report",    "committed"};
+      "Silence",   "TankMove", "Fire",   "DirectHit",   "OnTheWay",   "",           "Artillery",
+      "LastRound", "MovinOut", "Target", "DirectFront", "DirectRear", "RightFlank", "LeftFlank",
+      "three",     "two",      "rounds", "left",        "up",         "out",        "ArtilleryonCall",
+      "GoLeft",    "GoRight",  "Won",    "Lost",        "HullDown",   "TankFires",  "ROCKET",
+      "MINES",     "cant1",    "cant2",  "start",       "Destroyed",  "report",     "committed"};
   ASSERT_EQ(names.size(), 35u);
   for (int16_t n = 0; n < 35; ++n) {
     if (n == 5) continue;
