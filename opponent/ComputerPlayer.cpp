@@ -32,9 +32,7 @@ ComputerPlayer::Square ComputerPlayer::TankSquare(int16_t tank) const {
 }
 
 int16_t ComputerPlayer::MovesUsed() const {
-  int used = 0;
-  for (int t = 1; t <= 6; ++t) used += board_.TankMoves[2] - board_.TankMovesLeft[2][t];
-  return static_cast<int16_t>(used);
+  return static_cast<int16_t>(board_.TotalMoves[2] - board_.TotalMovesLeft("2"));
 }
 
 bool ComputerPlayer::OnPlayerBuilding(const Square& sq) const {
