@@ -44,6 +44,13 @@ std::pair<int, int> PosOf(const Rig& rig, int tank) {
   return {rig.board.UnitPos[1][tank][1], rig.board.UnitPos[1][tank][2]};
 }
 
+// Tank `tank` in the bottom-left corner, hemmed in by guns 7 and 8.
+void BoxInBottomLeft(Rig& rig, int tank) {
+  rig.Place("1", tank, 1, 10);
+  rig.Place("1", 7, 1, 9);
+  rig.Place("1", 8, 2, 10);
+}
+
 }  // namespace
 
 TEST(Movement, SixStepTurnWithReleaseAndEnd) {
@@ -268,9 +275,7 @@ TEST(Movement, KeysActOnlyOnASelectedTankInPhaseTen) {
 TEST(Movement, EscEndsATurnInWhichNoTankCanMoveAnyMore) {
   // Two tanks boxed in by their own guns and buildings in the bottom corners.
   Rig rig;
-  rig.Place("1", 1, 1, 10);
-  rig.Place("1", 7, 1, 9);
-  rig.Place("1", 8, 2, 10);
+  BoxInBottomLeft(rig, 1);
   rig.Place("1", 2, 10, 10);
   rig.Place("1", 9, 10, 9);
   rig.Place("1", 10, 9, 10);
@@ -287,9 +292,7 @@ TEST(Movement, EscEndsATurnInWhichNoTankCanMoveAnyMore) {
 
   // With one tank that could still move, Esc only lets go.
   Rig open;
-  open.Place("1", 1, 1, 10);
-  open.Place("1", 7, 1, 9);
-  open.Place("1", 8, 2, 10);
+  BoxInBottomLeft(open, 1);
   open.Place("1", 2, 6, 10);
   OpenMovementTurn(open);
   Select(open, 1, 10);
@@ -317,9 +320,7 @@ TEST(Movement, ATankLeftOnAnEnemyBuildingDoesNotKeepTheTurnOpen) {
   rig.board.ResetTankMoves(1);
   rig.Place("1", 1, 5, 7);
   rig.Place("2", 16, 5, 6);
-  rig.Place("1", 2, 1, 10);
-  rig.Place("1", 7, 1, 9);
-  rig.Place("1", 8, 2, 10);
+  BoxInBottomLeft(rig, 2);
   rig.Place("1", 3, 8, 10);
   rig.Place("1", 4, 9, 10);
   rig.board.UnitPos[1][3][1] = 0;  // destroyed earlier

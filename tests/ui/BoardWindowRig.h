@@ -1,6 +1,7 @@
 // A real board window wired to recording fakes, for the window tests.
 #pragma once
 
+#include <QTest>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -53,5 +54,11 @@ struct WindowRig {
     std::filesystem::remove_all(dir, ec);
   }
   RecordingBoard& w() { return *window; }
+  // Starts the window as the program does and waits until it is on screen.
+  bool Start() {
+    window->Load();
+    window->show();
+    return QTest::qWaitForWindowExposed(window.get());
+  }
   Board& board() { return window->board(); }
 };

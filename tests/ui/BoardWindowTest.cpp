@@ -81,9 +81,7 @@ TEST(BoardWindow, MenusHaveTheirItemsAndTheGameOwnsTheChecks) {
 TEST(BoardWindow, WindowHasFixedBorderAndExactClientLayout) {
   WindowRig rig;
   frmBoard& w = rig.w();
-  w.Load();
-  w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  ASSERT_TRUE(rig.Start());
 
   EXPECT_EQ(w.windowTitle(), "Dravenholt");
   EXPECT_FALSE(w.windowIcon().isNull());
@@ -165,9 +163,7 @@ TEST(BoardWindow, TemplatesAndRunTimePicturesCarryTheirPictures) {
 TEST(BoardWindow, UnitsAndBlastsSitOnTheirSquaresUnderTheClickSurface) {
   WindowRig rig;
   frmBoard& w = rig.w();
-  w.Load();
-  w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  ASSERT_TRUE(rig.Start());
   Board& b = w.board();
 
   b.ShowUnit("1", 1, 3, 7);  // Left 1818, Top 5414 twips
@@ -203,9 +199,7 @@ TEST(BoardWindow, UnitsAndBlastsSitOnTheirSquaresUnderTheClickSurface) {
 TEST(BoardWindow, ClickSurfaceReportsReleasesInTwips) {
   WindowRig rig;
   frmBoard& w = rig.w();
-  w.Load();
-  w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  ASSERT_TRUE(rig.Start());
 
   struct Up {
     int button, shift;
@@ -239,9 +233,7 @@ TEST(BoardWindow, ClickSurfaceReportsReleasesInTwips) {
 TEST(BoardWindow, EveryKeyDownReachesTheGameWhateverHasFocus) {
   WindowRig rig;
   RecordingBoard& w = rig.w();
-  w.Load();
-  w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  ASSERT_TRUE(rig.Start());
 
   // Two focusable children, so a key could in principle move focus between them.
   w.Picture1()->setFocusPolicy(Qt::StrongFocus);
@@ -355,9 +347,7 @@ TEST(BoardWindow, StartUpShowsThePaintedSplashWhileTheCuesPlay) {
 TEST(BoardWindow, CloseBoxAndExitResetTheGameAndEndTheProgram) {
   WindowRig rig;
   frmBoard& w = rig.w();
-  w.Load();
-  w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  ASSERT_TRUE(rig.Start());
   Board& b = w.board();
   b.GameMode = ModeSolo;
   b.GamePhase = PhasePlaceTanks;
