@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   g++ make cmake pkg-config
   qt6-base-dev qt6-svg-dev libqt6svg6
+  qt6-webengine-dev libqt6webenginecore6-bin
   libsndfile1-dev libasound2-dev
   libgtest-dev libgmock-dev
   fonts-dejavu-core

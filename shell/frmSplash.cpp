@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include "board/ui/Pictures.h"
+#include "shell/VersionInfo.h"
 
 namespace {
 constexpr int kWidth = 586;
@@ -31,9 +32,7 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
   Form_Load();
 }
 
-QString frmSplash::VersionText() {
-  return QStringLiteral("Version %1.%2.%3").arg(DH_VERSION_MAJOR).arg(DH_VERSION_MINOR).arg(DH_VERSION_REVISION);
-}
+QString frmSplash::VersionText() { return QStringLiteral("Version ") + VersionInfo::Numbers(); }
 
 void frmSplash::Form_Load() { lblVersion_->setText(VersionText()); }
 

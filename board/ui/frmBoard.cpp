@@ -25,6 +25,8 @@
 #include "board/ui/KeyCodes.h"
 #include "board/ui/Pictures.h"
 #include "platform/AlsaSound.h"
+#include "shell/DataDir.h"
+#include "shell/HelpWindows.h"
 #include "shell/frmSplash.h"
 
 namespace {
@@ -99,7 +101,7 @@ frmBoard::frmBoard(SoundPort* sound, RandomSource* random, QString appPath, std:
     ownRandom_ = std::make_unique<ClockRandom>();
     random = ownRandom_.get();
   }
-  if (appPath.isEmpty()) appPath = QCoreApplication::applicationDirPath();
+  if (appPath.isEmpty()) appPath = GameDataDir(QCoreApplication::applicationDirPath());
   board_ = std::make_unique<Board>(*this, *sound, *random, QFile::encodeName(appPath).toStdString());
 
   // A fixed border: no maximise button and no resizing.
@@ -156,6 +158,25 @@ void frmBoard::BuildMenus() {
   mnuH_ = bar->addMenu(QStringLiteral("Help"));
   mnuHelp_[0] = mnuH_->addAction(QStringLiteral("HomePage"));
   mnuHelp_[1] = mnuH_->addAction(QStringLiteral("About"));
+  for (int i = 0; i < 2; ++i)
+    connect(mnuHelp_[i], &QAction::triggered, this, [this, i] { mnuHelp_Click(static_cast<int16_t>(i)); });
+}
+
+void frmBoard::mnuHelp_Click(int16_t Index) {
+  if (!help_) help_ = std::make_unique<HelpWindows>();
+  switch (Index) {
+    case 0: {
+      frmWeb& web = help_->Web();  // a window not yet loaded loads before it navigates
+      web.SetNavigate(QString::fromUtf8(frmWeb::kHomePage));
+      HelpWindows::ShowModeless(web);
+      break;
+    }
+    case 1:
+      HelpWindows::ShowModeless(help_->About());
+      break;
+    default:
+      break;
+  }
 }
 
 void frmBoard::BuildBoard() {

@@ -18,6 +18,7 @@ class QMenu;
 class QStatusBar;
 class QTimer;
 class frmSplash;
+class HelpWindows;
 
 // The transparent click surface over the board; it reports where a button was
 // released, in twips of the surface.
@@ -38,8 +39,8 @@ class frmBoard : public QMainWindow, public BoardView {
   Q_OBJECT
  public:
   // Null ports mean the real ones (ALSA sound, the clock-seeded generator); an
-  // empty app path means the executable's folder; an empty end callback ends
-  // the process's event loop.
+  // empty app path means the game's data folder (beside the executable, or its
+  // installed place); an empty end callback ends the process's event loop.
   explicit frmBoard(SoundPort* sound = nullptr, RandomSource* random = nullptr, QString appPath = {},
                     std::function<void()> endProgram = {}, QWidget* parent = nullptr);
   ~frmBoard() override;
@@ -64,6 +65,10 @@ class frmBoard : public QMainWindow, public BoardView {
   QAction* mnuOpt(int index) const { return mnuOpt_.at(static_cast<size_t>(index)); }
   QAction* mnuHelp(int index) const { return mnuHelp_.at(static_cast<size_t>(index)); }
   frmSplash* Splash() const { return splash_.get(); }
+
+  // Help: 0 "HomePage", 1 "About"; both windows open modeless with no owner.
+  void mnuHelp_Click(int16_t Index);
+  HelpWindows* Help() const { return help_.get(); }  // null until Help is first used
 
   // BoardView
   void LoadImag(int index, int templ) override;
@@ -127,6 +132,7 @@ class frmBoard : public QMainWindow, public BoardView {
   QLabel* lowestBlast_ = nullptr;
 
   std::unique_ptr<frmSplash> splash_;
+  std::unique_ptr<HelpWindows> help_;
   bool centred_ = false;
   bool ending_ = false;
 };
