@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libqt6svg6
   libsndfile1-dev libasound2-dev
   libgtest-dev libgmock-dev
+  clang-14 libclang-rt-14-dev
   fonts-dejavu-core
 )
 
