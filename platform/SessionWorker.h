@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 #include <deque>
 #include <functional>
 #include <future>
@@ -19,7 +20,6 @@
 
 class QTcpServer;
 class QTcpSocket;
-class QTimer;
 class QUdpSocket;
 
 // What both threads see, under `mutex`.
@@ -67,6 +67,9 @@ class SessionWorker : public QObject {
   Link* NewLink(QTcpSocket* socket, Stage stage);
   void ReadLink(Link* link);
   void LinkClosed(Link* link);
+  void EndLink(Link* link, const std::string& why);
+  void FinishListing(Link* link, std::vector<SessionDesc> found);
+  std::string Unspoken(Link* link);
   bool Write(Link* link, const wire::Frame& frame);
   void Close(Link* link);
   void Heartbeat();
@@ -108,3 +111,56 @@ class SessionWorker : public QObject {
   size_t welcomePlayers_ = 0;  // PlayerAdded frames still due after Welcome
   std::string joinAppId_;
 };
+
+// One TCP connection. It owns its socket; a closed link is marked dead at once
+// and deleted when control is back in the event loop, so a handler that
+// closed it can still look at it.
+struct SessionWorker::Link : QObject {
+  enum class Role { Peer, Session, Listing };
+  explicit Link(QObject* parent) : QObject(parent) {}
+
+  Role role = Role::Peer;
+  Stage stage = Stage::Hello;
+  QTcpSocket* socket = nullptr;
+  QTimer* deadline = nullptr;
+  wire::FrameReader reader;
+  int32_t playerId = 0;
+  qint64 lastHeard = 0;
+  bool dead = false;
+  std::string address;  // as typed, for messages
+  std::string appId;    // what a listing asks for
+  Reply<std::vector<SessionDesc>> listing;
+};
+
+// Shared by the host and client halves of the worker.
+namespace session {
+
+inline SessionError Failure(const std::string& description) { return SessionError(kSessionErrGeneric, description); }
+
+template <class T>
+void Reject(const Reply<T>& reply, const SessionError& error) {
+  if (reply) reply->set_exception(std::make_exception_ptr(error));
+}
+
+// A refusal keeps the duplicate-name number, which the game tells apart; any
+// other number from the network becomes the generic one.
+inline int32_t RefusalNumber(int32_t number) {
+  return number == kSessionErrDuplicateName ? kSessionErrDuplicateName : kSessionErrGeneric;
+}
+
+inline bool Joinable(const wire::SessionInfo& s) {
+  return !(s.flags & DPSESSION_JOINDISABLED) && (s.maxPlayers == 0 || s.currentPlayers < s.maxPlayers);
+}
+
+inline SessionDesc ToDesc(const wire::SessionInfo& s, std::string address) {
+  SessionDesc d;
+  d.guidApplication = s.appId;
+  d.sessionName = s.name;
+  d.maxPlayers = s.maxPlayers;
+  d.currentPlayers = s.currentPlayers;
+  d.flags = s.flags;
+  d.address = std::move(address);
+  return d;
+}
+
+}  // namespace session
