@@ -8,6 +8,7 @@ packages=(
   qt6-webengine-dev libqt6webenginecore6-bin
   libsndfile1-dev libasound2-dev
   libgtest-dev libgmock-dev
+  clang-14 libclang-rt-14-dev
   fonts-dejavu-core
 )
 
