@@ -53,7 +53,7 @@ class DirPlay : public SessionPort {
   bool HostGame(int32_t index, const std::string& strPlayerName, const std::string& strSessionName,
                 int16_t intMaxPlayers = 0);
   bool JoinGame(int32_t index, const std::string& strPlayerName);
-  void DisableJoin();  // throws on failure, as the Part says
+  void DisableJoin();  // a failure passes to the caller
   std::string UpdatePlayers(ListBoxPort& lstBox);
   int16_t CountPlayers();
 
