@@ -13,6 +13,8 @@ int main(int argc, char** argv) {
   frmBoard w;
   ComputerPlayer computer(w.board());
   w.SetOpponent(&computer);
+  // Network games run on the session service plugged in here.
+  w.SetSessionServiceFactory(SessionServiceFactory{});
   w.Load();
   w.show();
   return QApplication::exec();

@@ -12,12 +12,14 @@
 #include <memory>
 
 #include "board/Board.h"
+#include "network/SessionService.h"
 
 class QAction;
 class QMenu;
 class QStatusBar;
 class QTimer;
 class frmSplash;
+class NetworkWindows;
 
 // The transparent click surface over the board; it reports where a button was
 // released, in twips of the surface.
@@ -64,6 +66,12 @@ class frmBoard : public QMainWindow, public BoardView {
   QAction* mnuOpt(int index) const { return mnuOpt_.at(static_cast<size_t>(index)); }
   QAction* mnuHelp(int index) const { return mnuHelp_.at(static_cast<size_t>(index)); }
   frmSplash* Splash() const { return splash_.get(); }
+
+  // The session service network games run on. Without one, starting a network
+  // game tells the user the service cannot be had and ends the program.
+  void SetSessionServiceFactory(SessionServiceFactory factory);
+  // The device, join and lobby windows; made when first needed.
+  NetworkWindows& Network();
 
   // BoardView
   void LoadImag(int index, int templ) override;
@@ -129,4 +137,7 @@ class frmBoard : public QMainWindow, public BoardView {
   std::unique_ptr<frmSplash> splash_;
   bool centred_ = false;
   bool ending_ = false;
+
+  SessionServiceFactory sessionFactory_;
+  std::unique_ptr<NetworkWindows> network_;
 };
