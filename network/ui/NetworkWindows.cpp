@@ -16,6 +16,14 @@ void PlaceTwips(QWidget* w, int left, int top, int width, int height) {
   w->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
 }
 
+void UseTableFont(QWidget* window) {
+  // The controls keep the tables' sizes, so their texts must fit them.
+  QFont font = window->font();
+  font.setPixelSize(11);
+  font.setStretch(QFont::SemiCondensed);
+  window->setFont(font);
+}
+
 void NetworkMsgBox(QWidget* parent, const QString& prompt) {
   QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), prompt, QMessageBox::Ok, parent);
   box.exec();
@@ -40,6 +48,8 @@ NetworkWindows::NetworkWindows(Board& b, BoardView& v, QWidget* window, SessionS
 NetworkWindows::~NetworkWindows() = default;
 
 void NetworkWindows::ShowDeviceWindow() {
+  // A window closed while hidden (during a game) was unloaded too: load a new one.
+  if (devices_ && devices_->Unloaded()) devices_.reset();
   if (!devices_) devices_ = std::make_unique<frmDPlayDevices>(*this);
   // Every showing starts a new session object and lists the providers anew.
   if (devices_->StartAfresh()) devices_->exec();

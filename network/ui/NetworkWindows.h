@@ -20,6 +20,8 @@ class frmStart;
 // Twips of the window tables to pixels.
 int TwipsToPixels(int twips);
 void PlaceTwips(QWidget* w, int left, int top, int width, int height);
+// The small font these windows' tables were laid out for.
+void UseTableFont(QWidget* window);
 // A box of these windows: OK only, no icon, the application's title.
 void NetworkMsgBox(QWidget* parent, const QString& prompt);
 

@@ -14,6 +14,7 @@ frmDPlayDevices::frmDPlayDevices(NetworkWindows& net) : QDialog(nullptr), net_(n
   setWindowTitle(QStringLiteral("Select a device"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setFixedSize(TwipsToPixels(3405), TwipsToPixels(2730));
+  UseTableFont(this);
 
   lstServiceProviders = new QListWidget(this);
   PlaceTwips(lstServiceProviders, 0, 0, 3375, 1425);

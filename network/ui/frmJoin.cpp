@@ -12,6 +12,7 @@ frmJoin::frmJoin(NetworkWindows& net) : QDialog(nullptr), net_(net) {
   setWindowTitle(QStringLiteral("Join a session"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setFixedSize(TwipsToPixels(3750), TwipsToPixels(2850));
+  UseTableFont(this);
 
   lblStatus = new QLabel(QStringLiteral("Please select a session and click 'Join'"), this);
   PlaceTwips(lblStatus, 120, 120, 3495, 255);

@@ -49,6 +49,7 @@ frmStart::frmStart(NetworkWindows& net, QWidget* owner) : QDialog(owner), net_(n
   setWindowTitle(QStringLiteral("Chatting"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setFixedSize(TwipsToPixels(5520), TwipsToPixels(4005));
+  UseTableFont(this);
 
   lblStatus = new QLabel(QStringLiteral("Current Players:"), this);
   PlaceTwips(lblStatus, 120, 120, 3495, 255);

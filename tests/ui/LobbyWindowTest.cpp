@@ -166,6 +166,16 @@ TEST_F(Lobby, ChatInGameThenTheHostsDeviceWindowCloses) {
   EXPECT_EQ(client.board().GamePhase, PhaseIdle);
   EXPECT_EQ(client.board().gDirPlay, nullptr);
   EXPECT_EQ(hub->OpenConnections(), 0);
+
+  // Closed, the host's device window comes back new at the next network game.
+  s.Then(
+      "host's new device window", [&] { return host.DevicesUp(); },
+      [&] {
+        EXPECT_EQ(host.devices()->txtPlayerName->text(), "");
+        host.devices()->close();
+      });
+  host.w().mnuGame(2)->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return s.Done(); }, 5000));
 }
 
 }  // namespace
