@@ -201,12 +201,28 @@ TEST(JoinWindow, EscCancelsAndEnterJoins) {
         EXPECT_EQ(TabChain(l->lstPlayers),
                   (std::vector<QWidget*>{l->lstPlayers, l->lstText, l->txtChat, l->cmdSendText, l->cmdStart}));
         EXPECT_EQ(l->msgTimer->interval(), 500);
+        // Ready bodies that name no box change nothing and are not answered.
+        host.SendDPText(msgReady, "3");
+        host.SendDPText(msgReadyEcho, "9");
+        host.SendDPText(msgReady, "0.4");
+        host.SendDPText(msgChat, "x");
+      });
+  s.Then(
+      "the host's line", [&] { return rig.lobby()->lstText->count() == 1; },
+      [&] {
+        frmStart* l = rig.lobby();
+        EXPECT_EQ(l->lstText->item(0)->text(), "Anna: x");
+        EXPECT_FALSE(l->chk[1]->isChecked() || l->chk[2]->isChecked());
+        EXPECT_EQ(b.ReadyState, "");
         l->close();
       });
   rig.w().mnuGame(2)->trigger();
   ASSERT_TRUE(QTest::qWaitFor([&] { return s.Done(); }, 5000));
   EXPECT_TRUE(rig.join().blnJoined);
   EXPECT_TRUE(b.gDirPlay->InSession());
+  int32_t from = 0, to = 0;
+  EXPECT_EQ(host.GetLobbyMessages(from, to), msgPlayerChange);
+  EXPECT_EQ(host.GetLobbyMessages(from, to), 0);
 
   // Once a join has completed, a cancelled one no longer dismantles.
   s.Then(
