@@ -117,7 +117,7 @@ void frmStart::closeEvent(QCloseEvent* event) {
 
 void frmStart::cmdStart_Click() {
   Board& b = net_.board;
-  b.ReadyState = b.GameMode == ModeHost ? "1" : "2";
+  b.ReadyState = std::string(1, b.GameMode == ModeHost ? '1' : '2');
   if (b.gDirPlay) b.gDirPlay->SendDPText(msgReady, b.ReadyState);
 }
 
