@@ -19,9 +19,10 @@
 #include "network/ui/frmJoin.h"
 #include "network/ui/frmStart.h"
 
-// A started board window whose network games run on `hub`.
+// A board window whose network games run on the given session service.
 struct NetWindow : WindowRig {
-  explicit NetWindow(const std::shared_ptr<FakeSessionHub>& hub) { w().SetSessionServiceFactory(hub->Factory()); }
+  explicit NetWindow(SessionServiceFactory service) { w().SetSessionServiceFactory(std::move(service)); }
+  explicit NetWindow(const std::shared_ptr<FakeSessionHub>& hub) : NetWindow(hub->Factory()) {}
   NetworkWindows& net() { return w().Network(); }
   frmDPlayDevices* devices() { return net().DeviceWindow(); }
   frmJoin& join() { return net().JoinWindow(); }
