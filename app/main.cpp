@@ -2,6 +2,7 @@
 
 #include "board/ui/frmBoard.h"
 #include "opponent/ComputerPlayer.h"
+#include "platform/TcpSessionService.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -13,6 +14,8 @@ int main(int argc, char** argv) {
   frmBoard w;
   ComputerPlayer computer(w.board());
   w.SetOpponent(&computer);
+  // Network games run on our TCP/IP session service.
+  w.SetSessionServiceFactory(TcpSessionServiceFactory());
   w.Load();
   w.show();
   return QApplication::exec();

@@ -50,6 +50,9 @@ class Globals {
   Globals(const Globals&) = delete;
   Globals& operator=(const Globals&) = delete;
 
+  // The session of a network game. In the program it holds the session class
+  // DirPlay (network/DirPlay.h; AsDirPlay reaches the whole class), in tests
+  // often a scripted peer that only speaks the in-game port.
   std::shared_ptr<SessionPort> gDirPlay;
   int32_t GamePhase = PhaseIdle;
   std::string ReadyState;

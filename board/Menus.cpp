@@ -29,7 +29,7 @@ void Board::mnuGame_Click(int16_t index) {
       if (GameMode != ModeHost && GameMode != ModeClient) break;
       // After a join window closed without joining there is no session to talk to:
       // asking for a message that could go nowhere would only mislead.
-      if (!gDirPlay) break;
+      if (!gDirPlay || !gDirPlay->InSession()) break;
       std::string text = view_.InputBox("Enter your message", "Chat Message");
       if (text.empty()) break;
       std::shared_ptr<SessionPort> session = gDirPlay;  // the box let the UI run

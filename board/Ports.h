@@ -74,6 +74,9 @@ class SessionPort {
   virtual std::string ReadString() = 0;
   virtual std::string GetPlayerName(int32_t playerId) = 0;
   virtual void SendDPText(int32_t msgType, const std::string& text) = 0;
+  // False once the session was dismantled or never opened (a cancelled join):
+  // then there is no one to talk to.
+  virtual bool InSession() const { return true; }
 };
 
 // The computer player of a solo game, called by the sequencer.

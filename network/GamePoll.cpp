@@ -3,6 +3,13 @@
 #include <string>
 
 #include "board/Board.h"
+#include "network/DirPlay.h"
+
+namespace {
+// No sender of ours makes a longer body; a longer one is dropped unread, since
+// the decoders' time grows with the square of a malformed body's length.
+bool FitsTurnMessage(const std::string& body) { return body.size() <= kMaxTurnBodyChars; }
+}  // namespace
 
 void Board::CheckForData(int32_t& msgType) {
   Panel(1, "Checking for Data");
@@ -35,19 +42,23 @@ void Board::CheckForData(int32_t& msgType) {
     }
 
     case msgPositions:
-      DecodePositions(session->ReadString());
+      if (const std::string body = session->ReadString(); FitsTurnMessage(body)) DecodePositions(body);
       break;
 
-    case msgTurnOrder:
-      GamePhase = session->ReadString() == "ClientMoves" ? PhaseSelectTank : PhaseSelectTargets;
+    case msgTurnOrder: {
+      const std::string body = session->ReadString();
+      // An honest host sends the order only while this machine awaits it; taken
+      // in any other phase it would open a turn with nothing to play it with.
+      if (GamePhase == PhaseAwaitOrder) GamePhase = body == "ClientMoves" ? PhaseSelectTank : PhaseSelectTargets;
       break;
+    }
 
     case msgFireMissions:
-      DecodeFireMissions(session->ReadString());
+      if (const std::string body = session->ReadString(); FitsTurnMessage(body)) DecodeFireMissions(body);
       break;
 
     case msgStats:
-      DecodeStats(session->ReadString());
+      if (const std::string body = session->ReadString(); FitsTurnMessage(body)) DecodeStats(body);
       break;
 
     case msgFreeArtillery:

@@ -24,6 +24,7 @@
 #include "board/ClockRandom.h"
 #include "board/ui/KeyCodes.h"
 #include "board/ui/Pictures.h"
+#include "network/ui/NetworkWindows.h"
 #include "platform/AlsaSound.h"
 #include "shell/DataDir.h"
 #include "shell/HelpWindows.h"
@@ -353,8 +354,17 @@ void frmBoard::UnloadSplash() {
   splash_.reset();
 }
 
-// The network device window comes later; returning at once is what a closed one does.
-void frmBoard::ShowDeviceWindow() {}
+void frmBoard::SetSessionServiceFactory(SessionServiceFactory factory) {
+  sessionFactory_ = std::move(factory);
+  network_.reset();
+}
+
+NetworkWindows& frmBoard::Network() {
+  if (!network_) network_ = std::make_unique<NetworkWindows>(*board_, *this, this, sessionFactory_);
+  return *network_;
+}
+
+void frmBoard::ShowDeviceWindow() { Network().ShowDeviceWindow(); }
 
 void frmBoard::EndProgram() {
   ending_ = true;

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "board/Board.h"
+#include "network/SessionService.h"
 
 class QAction;
 class QMenu;
@@ -19,6 +20,7 @@ class QStatusBar;
 class QTimer;
 class frmSplash;
 class HelpWindows;
+class NetworkWindows;
 
 // The transparent click surface over the board; it reports where a button was
 // released, in twips of the surface.
@@ -69,6 +71,12 @@ class frmBoard : public QMainWindow, public BoardView {
   // Help: 0 "HomePage", 1 "About"; both windows open modeless with no owner.
   void mnuHelp_Click(int16_t Index);
   HelpWindows* Help() const { return help_.get(); }  // null until Help is first used
+
+  // The session service network games run on. Without one, starting a network
+  // game tells the user the service cannot be had and ends the program.
+  void SetSessionServiceFactory(SessionServiceFactory factory);
+  // The device, join and lobby windows; made when first needed.
+  NetworkWindows& Network();
 
   // BoardView
   void LoadImag(int index, int templ) override;
@@ -135,4 +143,7 @@ class frmBoard : public QMainWindow, public BoardView {
   std::unique_ptr<HelpWindows> help_;
   bool centred_ = false;
   bool ending_ = false;
+
+  SessionServiceFactory sessionFactory_;
+  std::unique_ptr<NetworkWindows> network_;
 };

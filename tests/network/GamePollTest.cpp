@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fakes/Fakes.h"
+#include "network/DirPlay.h"
 
 namespace {
 
@@ -102,6 +103,44 @@ TEST(GamePoll, TurnOrderTextIsMatchedExactly) {
     EXPECT_EQ(rig.Poll(), msgTurnOrder);
     EXPECT_EQ(rig.board.GamePhase, phase) << text;
   }
+}
+
+// An honest host sends the turn order only while the client awaits it (phase 8).
+// Taken in any other phase it is dropped, so it cannot open a turn without tanks.
+TEST(GamePoll, TurnOrderOutsideItsPhaseChangesNothing) {
+  for (int32_t phase : {PhaseMinesPlaced, PhaseTanksPlaced, PhaseMovementDone, PhaseTargetsDone, PhaseIdle}) {
+    PollRig<> rig(ModeClient, phase);
+    rig.session->Queue(msgTurnOrder, "ClientMoves");
+    rig.session->Queue(msgChat, "next");
+    EXPECT_EQ(rig.Poll(), msgTurnOrder);
+    EXPECT_EQ(rig.board.GamePhase, phase);
+    EXPECT_EQ(rig.view.panels[1], "Data Received");
+    EXPECT_EQ(rig.session->inbox.size(), 1u);
+  }
+}
+
+// A turn body longer than any sender makes is taken and dropped unread.
+TEST(GamePoll, OverlongTurnBodiesAreDropped) {
+  PollRig<> sender(ModeHost, PhaseMovementDone);
+  for (int u = 1; u <= 16; ++u) {
+    sender.board.UnitPos[1][u][1] = 1;  // travels as "10": the widest square
+    sender.board.UnitPos[1][u][2] = 1;
+  }
+  sender.board.SendPositions("1");
+  const std::string longest = sender.session->sent.back().second;
+  ASSERT_EQ(longest.size(), kMaxTurnBodyChars);
+
+  PollRig<> rig(ModeClient, PhaseMovementDone);
+  rig.session->Queue(msgPositions, longest);
+  EXPECT_EQ(rig.Poll(), msgPositions);
+  EXPECT_EQ(rig.board.UnitPos[2][16][1], 10);
+  for (int32_t type : {msgPositions, msgFireMissions, msgStats}) {
+    rig.session->Queue(type, std::string(kMaxTurnBodyChars - 8, ' ') + "2,1,5,5;1,2;1,3;");
+    EXPECT_EQ(rig.Poll(), type);
+  }
+  EXPECT_EQ(rig.board.UnitPos[2][1][1], 10);
+  EXPECT_EQ(rig.board.FireTarget[2][1][1], 0);
+  EXPECT_EQ(rig.board.TotalMoves[2], 6);
 }
 
 TEST(GamePoll, ArtilleryFreeOptionFromTheHost) {

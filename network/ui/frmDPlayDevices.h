@@ -1,0 +1,47 @@
+// "Select a device": the player's name, a session name and the ways to connect;
+// hosts a session or lists the sessions to join.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class NetworkWindows;
+
+class frmDPlayDevices : public QDialog {
+  Q_OBJECT
+ public:
+  explicit frmDPlayDevices(NetworkWindows& net);
+
+  // A new session object and a fresh provider list; false when the window had
+  // to close instead.
+  bool StartAfresh();
+  bool Unloaded() const { return unloaded_; }
+
+  void cmdJoin_Click();
+  void cmdStart_Click();
+  void ReDisplay();
+  void Form_Unload();
+
+  QListWidget* lstServiceProviders = nullptr;
+  QLabel* lblName = nullptr;
+  QLineEdit* txtPlayerName = nullptr;
+  QLabel* Label1 = nullptr;
+  QLineEdit* txtGameName = nullptr;
+  QPushButton* cmdJoin = nullptr;
+  QPushButton* cmdStart = nullptr;
+
+ public slots:
+  void reject() override {}  // no cancel button: Esc does nothing
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void Unload();
+
+  NetworkWindows& net_;
+  bool unloaded_ = false;
+};

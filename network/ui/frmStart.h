@@ -1,0 +1,50 @@
+// "Chatting": the lobby. The players in the session, chat, and the ready
+// handshake; it closes itself once both sides are ready.
+#pragma once
+
+#include <QDialog>
+#include <array>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTimer;
+class NetworkWindows;
+
+class frmStart : public QDialog {
+  Q_OBJECT
+ public:
+  frmStart(NetworkWindows& net, QWidget* owner);
+
+  void Form_Load();
+  void Form_Unload();
+  void cmdStart_Click();
+  void cmdSendText_Click();
+  void msgTimer_Timer();
+
+  QLabel* lblStatus = nullptr;
+  QListWidget* lstPlayers = nullptr;
+  QLabel* Label1 = nullptr;
+  QListWidget* lstText = nullptr;
+  QLabel* Label2 = nullptr;
+  QLineEdit* txtChat = nullptr;
+  QPushButton* cmdSendText = nullptr;
+  QPushButton* cmdDisable = nullptr;
+  QPushButton* cmdStart = nullptr;
+  QGroupBox* Frame1 = nullptr;
+  std::array<QCheckBox*, 3> chk{};  // 1 host, 2 client
+  QTimer* msgTimer = nullptr;
+
+ public slots:
+  void reject() override {}  // no cancel button: Esc does nothing
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void ProcessLobbyMessages();
+  NetworkWindows& net_;
+};
