@@ -18,6 +18,11 @@
 #include "fakes/FakeSessionHub.h"
 #include "fakes/Fakes.h"
 #include "opponent/Players.h"
+#ifdef DH_TCP_SERVICE
+#include <QTcpServer>
+
+#include "platform/TcpSessionService.h"
+#endif
 
 namespace {
 
@@ -51,7 +56,7 @@ struct Backend {
   std::function<std::shared_ptr<void>(Doorbell&, SessionServiceFactory& a, SessionServiceFactory& b)> make;
 };
 
-Backend FakeHubBackend() {
+[[maybe_unused]] Backend FakeHubBackend() {
   return {"FakeHub", [](Doorbell& bell, SessionServiceFactory& a, SessionServiceFactory& b) {
             auto hub = FakeSessionHub::Create();
             hub->onDeliver = [&bell] { bell.Ring(); };
@@ -60,6 +65,25 @@ Backend FakeHubBackend() {
             return std::shared_ptr<void>(hub);
           }};
 }
+
+#ifdef DH_TCP_SERVICE
+// The real service on loopback: the host listens on a port picked for this
+// test, and the joining player "types" 127.0.0.1 with it. It does not ring the
+// doorbell, so the machines poll it.
+Backend TcpBackend() {
+  return {"Tcp", [](Doorbell&, SessionServiceFactory& a, SessionServiceFactory& b) {
+            QTcpServer probe;
+            if (!probe.listen(QHostAddress::LocalHost, 0)) ADD_FAILURE() << "no free port";
+            TcpSessionConfig config;
+            config.port = probe.serverPort();
+            probe.close();
+            a = TcpSessionServiceFactory(config);
+            config.askAddress = [port = config.port] { return "127.0.0.1:" + std::to_string(port); };
+            b = TcpSessionServiceFactory(config);
+            return std::shared_ptr<void>();
+          }};
+}
+#endif
 
 using Squares = Table3<int16_t, 3, 17, 3>;
 
@@ -376,7 +400,12 @@ TEST_P(TwoMachines, PositionsSentWhileThePeerIsInItsLobbyAreKept) {
   EXPECT_EQ(client.board.UnitPos[2][14][2], Mirror(host.board.UnitPos[1][14][2]));
 }
 
-INSTANTIATE_TEST_SUITE_P(Services, TwoMachines, ::testing::Values(FakeHubBackend()),
+#ifdef DH_TCP_SERVICE
+Backend TheBackend() { return TcpBackend(); }
+#else
+Backend TheBackend() { return FakeHubBackend(); }
+#endif
+INSTANTIATE_TEST_SUITE_P(Services, TwoMachines, ::testing::Values(TheBackend()),
                          [](const ::testing::TestParamInfo<Backend>& info) { return std::string(info.param.name); });
 
 }  // namespace
