@@ -68,10 +68,11 @@ void Board::Timing_Timer() {
       for (int t = 1; t <= 6; ++t) TankMovesLeft[1][t] = TankMoves[1];
       PlaySnd(8);
       Panel(1, "Select a Tank to Move");
-      Panel(2, "Total Moves Left:" + std::to_string(TotalMovesLeft("1")));
+      Panel(2, "Total Moves Left:", TotalMovesLeft("1"));
       FirstMovePending = false;
       SetTiming(false);
       OpenedTurnPhase = PhaseSelectTank;
+      EndTurnIfNoTankCanMove();  // a turn in which no tank could be moved would never end
       break;
 
     case PhaseMovementDone:
@@ -91,7 +92,7 @@ void Board::Timing_Timer() {
         FireTarget[1][k][1] = 0;
         FireTarget[1][k][2] = 0;
       }
-      Panel(1, "Select " + std::to_string(FireMissions[1]) + " Artillery Fire Missions");
+      Panel(1, "Select ", FireMissions[1], " Artillery Fire Missions");
       PlaySnd(20);
       SetTiming(false);
       OpenedTurnPhase = PhaseSelectTargets;
@@ -107,12 +108,19 @@ void Board::Timing_Timer() {
 }
 
 // Polls until a message of `type` has been taken. Ended means the tick must stop
-// at once: the opponent left, the peer's player went away (the game then ends
-// through phase 0 at the next tick), or the game this wait belongs to was reset
-// or replaced while the UI queue ran.
+// at once: the opponent left, the peer's player went away or the session is gone
+// (the game then ends through phase 0 at the next tick), or the game this wait
+// belongs to was reset or replaced while the UI queue ran.
 Board::WaitResult Board::WaitForMessage(int32_t type, uint64_t generation) {
   for (;;) {
-    if (generation != GameGeneration || !gDirPlay) return WaitResult::Ended;
+    if (generation != GameGeneration) return WaitResult::Ended;
+    if (!gDirPlay) {
+      // No session to wait on: nothing could ever arrive. End the game as a
+      // peer's departure does, rather than leave it frozen with the timer off.
+      GamePhase = PhaseIdle;
+      SetTiming(true);
+      return WaitResult::Ended;
+    }
     int32_t t = 0;
     CheckForData(t);
     if (generation != GameGeneration || t == msgOpponentLeft) return WaitResult::Ended;
