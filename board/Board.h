@@ -76,7 +76,11 @@ class Board : public Globals {
 
   // ---- display
   void ShowUnit(std::string_view side, int16_t unit, int16_t x, int16_t y);
-  void GetUnitPos(std::string_view side, int16_t unit, int16_t& x, int16_t& y) const;
+  void GetUnitPos(std::string_view side, int16_t unit, int16_t& x, int16_t& y) const {
+    const auto& at = UnitPos[static_cast<size_t>(SideFromText(side))][static_cast<size_t>(unit)];
+    x = at[1];
+    y = at[2];
+  }
   void ShowAllUnits();
   void ShowSideTanks(const std::string& side);
   void ShowBlast(int16_t i, int16_t x, int16_t y);
@@ -121,7 +125,12 @@ class Board : public Globals {
 
   // ---- movement
   void MoveTank(const std::string& side, int key);
-  int16_t TotalMovesLeft(std::string_view side) const;
+  int16_t TotalMovesLeft(std::string_view side) const {
+    const size_t s = static_cast<size_t>(SideFromText(side));
+    int16_t used = 0;
+    for (size_t t = 1; t <= 6; ++t) used = static_cast<int16_t>(used + (TankMoves[s] - TankMovesLeft[s][t]));
+    return static_cast<int16_t>(TotalMoves[s] - used);
+  }
   void CanMoveTo(std::string_view side, int16_t x, int16_t y, const bool& playFailSound, bool& ok);
   // True when no tank of the side with moves left can step anywhere.
   bool AllTanksHemmedIn(const std::string& side);

@@ -28,12 +28,6 @@ void Board::ShowUnit(std::string_view side, int16_t unit, int16_t x, int16_t y) 
   view_.RefreshImag(imag);
 }
 
-void Board::GetUnitPos(std::string_view side, int16_t unit, int16_t& x, int16_t& y) const {
-  int s = SideFromText(side);
-  x = UnitPos[s][unit][1];
-  y = UnitPos[s][unit][2];
-}
-
 void Board::ShowAllUnits() {
   for (int s = 1; s <= 2; ++s) {
     std::string side = std::to_string(s);

@@ -2,13 +2,6 @@
 
 #include "board/Board.h"
 
-int16_t Board::TotalMovesLeft(std::string_view side) const {
-  int s = SideFromText(side);
-  int16_t used = 0;
-  for (int t = 1; t <= 6; ++t) used = static_cast<int16_t>(used + (TankMoves[s] - TankMovesLeft[s][t]));
-  return static_cast<int16_t>(TotalMoves[s] - used);
-}
-
 void Board::CanMoveTo(std::string_view side, int16_t x, int16_t y, const bool& playFailSound, bool& ok) {
   if (x < 1 || x > 10 || y < 1 || y > 10) {
     ok = false;

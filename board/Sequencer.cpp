@@ -68,7 +68,7 @@ void Board::Timing_Timer() {
       for (int t = 1; t <= 6; ++t) TankMovesLeft[1][t] = TankMoves[1];
       PlaySnd(8);
       Panel(1, "Select a Tank to Move");
-      Panel(2, "Total Moves Left:", TotalMovesLeft("1"));
+      Panel(2, "Total Moves Left:" + std::to_string(TotalMovesLeft("1")));
       FirstMovePending = false;
       SetTiming(false);
       OpenedTurnPhase = PhaseSelectTank;
@@ -92,7 +92,7 @@ void Board::Timing_Timer() {
         FireTarget[1][k][1] = 0;
         FireTarget[1][k][2] = 0;
       }
-      Panel(1, "Select ", FireMissions[1], " Artillery Fire Missions");
+      Panel(1, "Select " + std::to_string(FireMissions[1]) + " Artillery Fire Missions");
       PlaySnd(20);
       SetTiming(false);
       OpenedTurnPhase = PhaseSelectTargets;
