@@ -280,6 +280,9 @@ TEST(Deployment, UnitAtReportsTheLastNonMineUnit) {
   EXPECT_EQ(rig.board.UnitAt(6, 3), "214");
   rig.Place("2", 16, 1, 1);
   EXPECT_EQ(rig.board.UnitAt(1, 1), "216");
+  rig.Place("1", 9, 2, 7);  // within a side the higher unit number wins
+  rig.Place("1", 2, 2, 7);
+  EXPECT_EQ(rig.board.UnitAt(2, 7), "19");
   // Every unit off the board is recorded at (0, 0); none of them stands there.
   EXPECT_EQ(rig.board.UnitAt(0, 0), "");
 }
