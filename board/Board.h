@@ -99,7 +99,12 @@ class Board : public Globals {
     int16_t side = 0;
     int16_t unit = 0;
   };
-  Occupant UnitOn(int16_t x, int16_t y) const;
+  Occupant UnitOn(int16_t x, int16_t y) const {
+    // UnitAt's last match: side 2 over side 1, the higher unit number within a side.
+    if (int16_t u = SideUnitOn(2, x, y)) return {2, u};
+    if (int16_t u = SideUnitOn(1, x, y)) return {1, u};
+    return {};
+  }
   // The highest-numbered unit of side s (1 or 2) other than a mine on the square,
   // also one hidden under the other side's unit; 0 when there is none.
   int16_t SideUnitOn(int s, int16_t x, int16_t y) const {
@@ -157,7 +162,12 @@ class Board : public Globals {
 
   // ---- game over
   void CheckGameOver(bool& over);
-  void CountTanks(int16_t side, int16_t& n) const;
+  void CountTanks(int16_t side, int16_t& n) const {
+    n = 0;
+    const auto& units = UnitPos[static_cast<size_t>(side)];
+    for (size_t u = 1; u <= 6; ++u)
+      if (units[u][1] > 0 && units[u][1] < 11) ++n;
+  }
   void CountGuns(int16_t side, int16_t& n) const;
   int16_t CountTanks(int16_t side) const {
     int16_t n = 0;

@@ -26,13 +26,6 @@ int16_t StepUnit(int16_t& counter, int16_t first, int16_t last) {
 
 }  // namespace
 
-Board::Occupant Board::UnitOn(int16_t x, int16_t y) const {
-  // UnitAt's last match: side 2 over side 1, the higher unit number within a side.
-  if (int16_t u = SideUnitOn(2, x, y)) return {2, u};
-  if (int16_t u = SideUnitOn(1, x, y)) return {1, u};
-  return {};
-}
-
 std::string Board::UnitAt(int16_t x, int16_t y) const {
   const Occupant o = UnitOn(x, y);
   if (o.side == 0) return "";
