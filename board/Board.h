@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "board/Globals.h"
 
@@ -73,8 +75,12 @@ class Board : public Globals {
   void ResetTankMoves(int16_t side);
 
   // ---- display
-  void ShowUnit(const std::string& side, int16_t unit, int16_t x, int16_t y);
-  void GetUnitPos(const std::string& side, int16_t unit, int16_t& x, int16_t& y) const;
+  void ShowUnit(std::string_view side, int16_t unit, int16_t x, int16_t y);
+  void GetUnitPos(std::string_view side, int16_t unit, int16_t& x, int16_t& y) const {
+    const auto& at = UnitPos[static_cast<size_t>(SideFromText(side))][static_cast<size_t>(unit)];
+    x = at[1];
+    y = at[2];
+  }
   void ShowAllUnits();
   void ShowSideTanks(const std::string& side);
   void ShowBlast(int16_t i, int16_t x, int16_t y);
@@ -87,18 +93,62 @@ class Board : public Globals {
   void PlaceMines(int16_t x, int16_t y);
   void PlaceTanks(int16_t x, int16_t y);
   std::string UnitAt(int16_t x, int16_t y) const;
+  // What UnitAt names, as numbers, without building a text: the side (0 when the
+  // square holds no unit other than a mine) and the unit.
+  struct Occupant {
+    int16_t side = 0;
+    int16_t unit = 0;
+  };
+  Occupant UnitOn(int16_t x, int16_t y) const {
+    // UnitAt's last match: side 2 over side 1, the higher unit number within a side.
+    if (int16_t u = SideUnitOn(2, x, y)) return {2, u};
+    if (int16_t u = SideUnitOn(1, x, y)) return {1, u};
+    return {};
+  }
+  // The highest-numbered unit of side s (1 or 2) other than a mine on the square,
+  // also one hidden under the other side's unit; 0 when there is none.
+  int16_t SideUnitOn(int s, int16_t x, int16_t y) const {
+    // Units off the board are recorded at (0, 0); they stand on no square.
+    if (s < 1 || s > 2 || (x == 0 && y == 0)) return 0;
+    // This runs thousands of times a game. A unit's x and y lie side by side, so
+    // one 32-bit compare a unit tests both, and the loop unrolls into a chain of
+    // compares whose branches are taken only on a match.
+    const int16_t square[2] = {x, y};
+    uint32_t key = 0;
+    std::memcpy(&key, square, sizeof key);
+    const auto& units = UnitPos[static_cast<size_t>(s)];
+#pragma GCC unroll 16
+    for (int16_t u = 16; u >= 1; --u) {
+      if (u == 12 || u == 13) continue;  // mines never occupy a square
+      uint32_t at = 0;
+      std::memcpy(&at, &units[static_cast<size_t>(u)][1], sizeof at);
+      if (at == key) return u;
+    }
+    return 0;
+  }
   static std::string BuildingName(const int16_t& n);
 
   // ---- movement
   void MoveTank(const std::string& side, int key);
-  int16_t TotalMovesLeft(const std::string& side) const;
-  void CanMoveTo(const std::string& side, int16_t x, int16_t y, const bool& playFailSound, bool& ok);
+  int16_t TotalMovesLeft(std::string_view side) const {
+    const size_t s = static_cast<size_t>(SideFromText(side));
+    int16_t used = 0;
+    for (size_t t = 1; t <= 6; ++t) used = static_cast<int16_t>(used + (TankMoves[s] - TankMovesLeft[s][t]));
+    return static_cast<int16_t>(TotalMoves[s] - used);
+  }
+  void CanMoveTo(std::string_view side, int16_t x, int16_t y, const bool& playFailSound, bool& ok);
   // True when no tank of the side with moves left can step anywhere.
   bool AllTanksHemmedIn(const std::string& side);
+  // While side 1's movement turn waits for a click: when no tank that can be
+  // selected can step anywhere, nothing could ever end the turn, so it ends here
+  // ("Silence", then the usual end of the turn). True when it ended the turn.
+  bool EndTurnIfNoTankCanMove();
+  // The end of side 1's movement turn: prompt, counters cleared, "HullDown", phase 11, timer on.
+  void EndMovementTurn();
 
   // ---- selection and fire targets
   void SelectableTankAt(int16_t x, int16_t y, int16_t& tank) const;
-  bool IsValidFireTarget(const std::string& side, int16_t x, int16_t y);
+  bool IsValidFireTarget(std::string_view side, int16_t x, int16_t y);
   void SelectTankClick(int16_t x, int16_t y);  // phase 9 click
   void FireTargetClick(int16_t x, int16_t y);  // phase 12 click
 
@@ -112,7 +162,12 @@ class Board : public Globals {
 
   // ---- game over
   void CheckGameOver(bool& over);
-  void CountTanks(int16_t side, int16_t& n) const;
+  void CountTanks(int16_t side, int16_t& n) const {
+    n = 0;
+    const auto& units = UnitPos[static_cast<size_t>(side)];
+    for (size_t u = 1; u <= 6; ++u)
+      if (units[u][1] > 0 && units[u][1] < 11) ++n;
+  }
   void CountGuns(int16_t side, int16_t& n) const;
   int16_t CountTanks(int16_t side) const {
     int16_t n = 0;
@@ -136,9 +191,21 @@ class Board : public Globals {
   void DecideWhoGoesFirst();
   void ApplyArtilleryFreeOption(const std::string& body);
 
-  // Panel helpers.
-  void Panel(int i, const std::string& text) { view_.SetPanelText(i, text); }
+  // Panel helpers. Panel writes its parts (texts, and whole numbers in decimal)
+  // one after the other to status panel i, through one buffer kept for it:
+  // prompts are written on every click and key.
+  template <typename... Parts>
+  void Panel(int i, const Parts&... parts) {
+    panelText_.clear();
+    (AppendText(panelText_, parts), ...);
+    view_.SetPanelText(i, panelText_);
+  }
+  static void AppendText(std::string& to, std::string_view text) { to.append(text); }
+  static void AppendText(std::string& to, int number);
   std::string PanelText(int i) const { return view_.PanelText(i); }
+
+  // The side number of a side text: 2 for "2", 1 for anything else.
+  static int SideFromText(std::string_view side) { return side.size() == 1 && side[0] == '2' ? 2 : 1; }
 
   static int TwipsOf(int16_t coord) { return (coord - 1) * kSquareTwips + kSquareOffsetTwips; }
 
@@ -150,6 +217,7 @@ class Board : public Globals {
   void FinishHalfTurn(const std::string& firing, int32_t next, uint64_t gen);
 
   OpponentPort* opponent_ = nullptr;
+  std::string panelText_;  // Panel's buffer
 
   friend class BoardTestAccess;
 };

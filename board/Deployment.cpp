@@ -27,16 +27,11 @@ int16_t StepUnit(int16_t& counter, int16_t first, int16_t last) {
 }  // namespace
 
 std::string Board::UnitAt(int16_t x, int16_t y) const {
-  // Units off the board are recorded at (0, 0); they stand on no square.
-  if (x == 0 && y == 0) return "";
-  std::string result;
-  for (int s = 1; s <= 2; ++s) {
-    for (int u = 1; u <= 16; ++u) {
-      if (u == 12 || u == 13) continue;  // mines never occupy a square
-      if (UnitPos[s][u][1] == x && UnitPos[s][u][2] == y) result = std::to_string(s) + std::to_string(u);
-    }
-  }
-  return result;
+  const Occupant o = UnitOn(x, y);
+  if (o.side == 0) return "";
+  std::string text(1, static_cast<char>('0' + o.side));
+  AppendText(text, o.unit);
+  return text;
 }
 
 std::string Board::BuildingName(const int16_t& n) {
@@ -83,11 +78,11 @@ void Board::touchpad_MouseUp(int16_t, int16_t, float x, float y) {
 void Board::PlaceBuildings(int16_t x, int16_t y) {
   GamePhase = PhasePlaceBuildings;
   int16_t n = StepUnit(NextBuildingToPlace, 14, 16);
-  Panel(1, "Place " + BuildingName(n) + kHalfRows);
+  Panel(1, "Place ", BuildingName(n), kHalfRows);
   if (!OnHalf(x, y)) return;
   for (int u = 14; u < n; ++u)
     if (UnitPos[1][u][2] == y) return;  // one building per row
-  if (!UnitAt(x, y).empty()) {
+  if (UnitOn(x, y).side != 0) {
     view_.Beep();
     return;
   }
@@ -98,43 +93,43 @@ void Board::PlaceBuildings(int16_t x, int16_t y) {
     NextBuildingToPlace = 14;
     return;
   }
-  Panel(1, "Place " + BuildingName(n) + kHalfRows);
+  Panel(1, "Place ", BuildingName(n), kHalfRows);
 }
 
 void Board::PlaceGuns(int16_t x, int16_t y) {
   GamePhase = PhasePlaceGuns;
   int16_t n = StepUnit(NextGunToPlace, 7, 11);
-  Panel(1, "Place Gun " + std::to_string(n - 6) + kHalfRows);
-  Panel(2, "Guns left to place: " + std::to_string(12 - n));
+  Panel(1, "Place Gun ", n - 6, kHalfRows);
+  Panel(2, "Guns left to place: ", 12 - n);
   if (!OnHalf(x, y)) return;
-  if (!UnitAt(x, y).empty()) {
+  if (UnitOn(x, y).side != 0) {
     view_.Beep();
     return;
   }
   ShowUnit("1", n, x, y);
   n = ++NextGunToPlace;
-  Panel(2, "Guns left to place: " + std::to_string(12 - n));
+  Panel(2, "Guns left to place: ", 12 - n);
   if (n > 11) {
     PlaceMines(0, 0);
     NextGunToPlace = 7;
     return;
   }
-  Panel(1, "Place Gun " + std::to_string(n - 6) + kHalfRows);
+  Panel(1, "Place Gun ", n - 6, kHalfRows);
 }
 
 void Board::PlaceMines(int16_t x, int16_t y) {
   GamePhase = PhasePlaceMines;
   int16_t n = StepUnit(NextMineToPlace, 12, 13);
-  Panel(1, "Place Mine " + std::to_string(n - 11) + kHalfRows);
-  Panel(2, "Mines left to place: " + std::to_string(14 - n));
+  Panel(1, "Place Mine ", n - 11, kHalfRows);
+  Panel(2, "Mines left to place: ", 14 - n);
   if (!OnHalf(x, y)) return;
-  if (!UnitAt(x, y).empty()) {
+  if (UnitOn(x, y).side != 0) {
     view_.Beep();
     return;
   }
   ShowUnit("1", n, x, y);
   n = ++NextMineToPlace;
-  Panel(2, "Mines left to place: " + std::to_string(14 - n));
+  Panel(2, "Mines left to place: ", 14 - n);
   if (n > 13) {
     NextMineToPlace = 12;
     Panel(2, "");
@@ -143,15 +138,15 @@ void Board::PlaceMines(int16_t x, int16_t y) {
     SetTiming(true);
     return;
   }
-  Panel(1, "Place Mine " + std::to_string(n - 11) + kHalfRows);
+  Panel(1, "Place Mine ", n - 11, kHalfRows);
 }
 
 void Board::PlaceTanks(int16_t x, int16_t y) {
   GamePhase = PhasePlaceTanks;
   int16_t n = StepUnit(NextTankToPlace, 1, 6);
-  Panel(1, "Place Tank " + std::to_string(n) + " by clicking somewhere on the bottom row");
+  Panel(1, "Place Tank ", n, " by clicking somewhere on the bottom row");
   if (x < 1 || x > 10 || y != 10) return;
-  if (!UnitAt(x, y).empty()) {
+  if (UnitOn(x, y).side != 0) {
     view_.Beep();
     return;
   }
@@ -164,5 +159,5 @@ void Board::PlaceTanks(int16_t x, int16_t y) {
     SetTiming(true);
     return;
   }
-  Panel(1, "Place Tank " + std::to_string(n) + " by clicking somewhere on the bottom row");
+  Panel(1, "Place Tank ", n, " by clicking somewhere on the bottom row");
 }

@@ -1,16 +1,19 @@
+#include <charconv>
 #include <string>
 
 #include "board/Board.h"
 
-namespace {
-int SideIndex(const std::string& side) { return side == "2" ? 2 : 1; }
-}  // namespace
+void Board::AppendText(std::string& to, int number) {
+  char digits[12];
+  const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+  to.append(digits, end);
+}
 
-void Board::ShowUnit(const std::string& side, int16_t unit, int16_t x, int16_t y) {
-  int s = SideIndex(side);
+void Board::ShowUnit(std::string_view side, int16_t unit, int16_t x, int16_t y) {
+  int s = SideFromText(side);
   int imag = UnitSprite[s][unit];
   if (x != 0 && y != 0) {
-    if (side == "2" && (unit == 12 || unit == 13)) {
+    if (s == 2 && (unit == 12 || unit == 13)) {
       // The opponent's mines are recorded but never shown.
       view_.SetImagVisible(imag, false);
     } else {
@@ -25,12 +28,6 @@ void Board::ShowUnit(const std::string& side, int16_t unit, int16_t x, int16_t y
   view_.RefreshImag(imag);
 }
 
-void Board::GetUnitPos(const std::string& side, int16_t unit, int16_t& x, int16_t& y) const {
-  int s = SideIndex(side);
-  x = UnitPos[s][unit][1];
-  y = UnitPos[s][unit][2];
-}
-
 void Board::ShowAllUnits() {
   for (int s = 1; s <= 2; ++s) {
     std::string side = std::to_string(s);
@@ -39,7 +36,7 @@ void Board::ShowAllUnits() {
 }
 
 void Board::ShowSideTanks(const std::string& side) {
-  int s = SideIndex(side);
+  int s = SideFromText(side);
   for (int16_t t = 1; t <= 6; ++t) {
     if (UnitPos[s][t][1] > 0) ShowUnit(side, t, UnitPos[s][t][1], UnitPos[s][t][2]);
   }
@@ -62,7 +59,7 @@ void Board::HideAllBlasts() {
 }
 
 void Board::ShowIncomingFire(const std::string& side) {
-  int s = SideIndex(side);
+  int s = SideFromText(side);
   int16_t n = FireMissions[s];
   if (n < 1) return;
   // A network peer may have sent fewer missions than its table holds; never read past it.

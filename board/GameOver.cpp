@@ -1,11 +1,5 @@
 #include "board/Board.h"
 
-void Board::CountTanks(int16_t side, int16_t& n) const {
-  n = 0;
-  for (int u = 1; u <= 6; ++u)
-    if (UnitPos[side][u][1] > 0 && UnitPos[side][u][1] < 11) ++n;
-}
-
 void Board::CountGuns(int16_t side, int16_t& n) const {
   n = 0;
   for (int u = 7; u <= 11; ++u)

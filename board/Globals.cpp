@@ -1,5 +1,6 @@
 #include "board/Globals.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
@@ -19,7 +20,12 @@ constexpr std::array<const char*, 35> kSoundNames = {
 }  // namespace
 
 Globals::Globals(BoardView& view, SoundPort& sound, RandomSource& random, std::string appPath)
-    : view_(view), sound_(sound), random_(random), appPath_(std::move(appPath)) {}
+    : view_(view), sound_(sound), random_(random), appPath_(std::move(appPath)) {
+  const std::string folder = appPath_ + "/sounds/";
+  for (size_t i = 0; i < kSoundNames.size(); ++i) soundPaths_[i] = folder + kSoundNames[i] + ".wav";
+  for (size_t n = 0; n < incomingPaths_.size(); ++n)
+    incomingPaths_[n] = folder + kSoundNames[5] + std::to_string(n + 1) + ".wav";
+}
 
 std::string Globals::SoundBaseName(int sound) {
   if (sound < 0 || sound >= static_cast<int>(kSoundNames.size())) return "";
@@ -30,13 +36,15 @@ void Globals::PlaySnd(int16_t& sound, bool wait) {
   // A cue must never stop the game: every failure is passed over.
   try {
     if (!view_.OptChecked(0)) sound = 0;
-    std::string base = SoundBaseName(sound);
     if (sound == 5) {
       random_.Randomize();
-      int n = static_cast<int>(std::floor(random_.Rnd() * 6.0f)) + 1;
-      base += std::to_string(n);
+      const int n = static_cast<int>(std::floor(random_.Rnd() * 6.0f)) + 1;
+      sound_.PlaySound(incomingPaths_[static_cast<size_t>(std::clamp(n, 1, 6) - 1)], wait);
+    } else if (sound >= 0 && sound < static_cast<int16_t>(soundPaths_.size())) {
+      sound_.PlaySound(soundPaths_[static_cast<size_t>(sound)], wait);
+    } else {
+      sound_.PlaySound(appPath_ + "/sounds/.wav", wait);  // no such cue: a file that is not there
     }
-    sound_.PlaySound(appPath_ + "/sounds/" + base + ".wav", wait);
   } catch (...) {
   }
 }

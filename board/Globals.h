@@ -2,6 +2,7 @@
 // small services used everywhere: sound cues, chance and the debug trace.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -81,4 +82,9 @@ class Globals {
   SoundPort& sound_;
   RandomSource& random_;
   std::string appPath_;
+
+ private:
+  // Every cue's file path, built once: [sound] for 0..34, and the six "Incoming" files.
+  std::array<std::string, 35> soundPaths_;
+  std::array<std::string, 6> incomingPaths_;
 };

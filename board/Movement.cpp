@@ -2,31 +2,28 @@
 
 #include "board/Board.h"
 
-int16_t Board::TotalMovesLeft(const std::string& side) const {
-  int s = side == "2" ? 2 : 1;
-  int16_t used = 0;
-  for (int t = 1; t <= 6; ++t) used = static_cast<int16_t>(used + (TankMoves[s] - TankMovesLeft[s][t]));
-  return static_cast<int16_t>(TotalMoves[s] - used);
-}
-
-void Board::CanMoveTo(const std::string& side, int16_t x, int16_t y, const bool& playFailSound, bool& ok) {
+void Board::CanMoveTo(std::string_view side, int16_t x, int16_t y, const bool& playFailSound, bool& ok) {
   if (x < 1 || x > 10 || y < 1 || y > 10) {
     ok = false;
     if (playFailSound) PlaySnd(29);
     return;
   }
-  std::string r = UnitAt(x, y);
-  if (r.empty()) {
-    ok = true;
-    return;
+  const int s = SideFromText(side);
+  // The side's own units are looked up directly: one hidden under an enemy
+  // building (UnitAt names the building) still closes the square, so two tanks
+  // of one side never share it. Mines of either side count as empty.
+  if (SideUnitOn(s, x, y) != 0) {
+    ok = false;
+  } else {
+    // Only the other side's units are left: its highest one is what UnitAt names.
+    const int16_t other = SideUnitOn(3 - s, x, y);
+    ok = other == 0 || (other > 13 && other < 17);
   }
-  int unit = std::stoi(r.substr(1));
-  ok = r.substr(0, 1) != side && unit > 13 && unit < 17;
   if (!ok && playFailSound) PlaySnd(30);
 }
 
 bool Board::AllTanksHemmedIn(const std::string& side) {
-  const int s = side == "2" ? 2 : 1;
+  const int s = SideFromText(side);
   for (int16_t t = 1; t <= 6; ++t) {
     int16_t x = UnitPos[s][t][1];
     int16_t y = UnitPos[s][t][2];
@@ -45,6 +42,25 @@ bool Board::AllTanksHemmedIn(const std::string& side) {
   return true;
 }
 
+bool Board::EndTurnIfNoTankCanMove() {
+  if (GamePhase != PhaseSelectTank || !AllTanksHemmedIn("1")) return false;
+  // Every move left is given up, as if used.
+  for (int t = 1; t <= 6; ++t) TankMovesLeft[1][t] = 0;
+  PlaySnd(0);
+  EndMovementTurn();
+  return true;
+}
+
+void Board::EndMovementTurn() {
+  Panel(1, "Movement Complete, prepare for incoming");
+  Panel(2, "");
+  Panel(3, "");
+  PlaySnd(25);
+  GamePhase = PhaseMovementDone;
+  OpenedTurnPhase = 0;  // the next turn must be opened by its own tick
+  SetTiming(true);
+}
+
 void Board::Form_KeyDown(int16_t keyCode, int16_t) {
   if (SelectedTank == 0 || GamePhase != PhaseMoveTank) return;
   if ((keyCode >= 27 && keyCode <= 40) || keyCode == 81) MoveTank("1", keyCode);
@@ -56,23 +72,19 @@ void Board::MoveTank(const std::string& side, int key) {
 
   // Writes the counters after a step, made or given up.
   auto showCounters = [&] {
-    Panel(2, "Total Moves Left:" + std::to_string(TotalMovesLeft("1")));
-    Panel(3, "Tank " + std::to_string(tank) + " Moves left: " + std::to_string(TankMovesLeft[1][tank]));
+    Panel(2, "Total Moves Left:", TotalMovesLeft("1"));
+    Panel(3, "Tank ", tank, " Moves left: ", TankMovesLeft[1][tank]);
   };
   // Ends the turn or lets go of a spent tank. `<= 0` so that odd allowances from
-  // the network cannot leave a turn that never ends.
+  // the network cannot leave a turn that never ends; for the same reason a release
+  // that leaves no tank able to move ends the turn.
   auto endChecks = [&] {
     if (TotalMovesLeft("1") <= 0) {
-      Panel(1, "Movement Complete, prepare for incoming");
-      Panel(2, "");
-      Panel(3, "");
-      PlaySnd(25);
-      GamePhase = PhaseMovementDone;
-      OpenedTurnPhase = 0;  // the next turn must be opened by its own tick
-      SetTiming(true);
+      EndMovementTurn();
     } else if (TankMovesLeft[1][tank] <= 0) {
       SelectedTank = 0;
       GamePhase = PhaseSelectTank;
+      if (EndTurnIfNoTankCanMove()) return;
       Panel(1, "Select a Tank to Move");
       PlaySnd(25);
     }
@@ -85,17 +97,12 @@ void Board::MoveTank(const std::string& side, int key) {
     GamePhase = PhaseSelectTank;
     int16_t tanks = CountTanks(1);
     if (TotalMovesLeft("1") >= TotalMoves[1] || tanks != 1) {
-      if (!AllTanksHemmedIn(side)) {
-        Panel(1, "Select a Tank to Move");
-        Panel(3, "");
-        PlaySnd(25);
-        return;
-      }
-      // No tank with moves left has a square to go to: without this the turn could
-      // never end, so Esc gives up every move left.
-      for (int t = 1; t <= 6; ++t) TankMovesLeft[1][t] = 0;
-      PlaySnd(0);
-      endChecks();
+      // No tank that can be clicked has a square to go to: without this the turn
+      // could never end, so Esc gives up every move left.
+      if (EndTurnIfNoTankCanMove()) return;
+      Panel(1, "Select a Tank to Move");
+      Panel(3, "");
+      PlaySnd(25);
       return;
     }
     // The last tank gives up what it has left in one silent step in place.

@@ -4,16 +4,16 @@
 
 void Board::SelectableTankAt(int16_t x, int16_t y, int16_t& tank) const {
   tank = 0;
-  std::string r = UnitAt(x, y);
-  if (r.size() < 2 || r[0] != '1') return;
-  int t = std::stoi(r.substr(1));
-  if (t >= 1 && t <= 6 && TankMovesLeft[1][t] > 0) tank = static_cast<int16_t>(t);
+  const Occupant o = UnitOn(x, y);
+  if (o.side != 1) return;
+  const int16_t t = o.unit;
+  if (t >= 1 && t <= 6 && TankMovesLeft[1][t] > 0) tank = t;
 }
 
-bool Board::IsValidFireTarget(const std::string& side, int16_t x, int16_t y) {
+bool Board::IsValidFireTarget(std::string_view side, int16_t x, int16_t y) {
   if (x < 1 || x > 10 || y < 1 || y > 10) return false;
-  int s = side == "2" ? 2 : 1;
-  bool loud = side == "1";
+  const int s = SideFromText(side);
+  const bool loud = side.size() == 1 && side[0] == '1';  // exactly "1"
   int16_t n = FireMissions[s];
   for (int i = 1; i <= n && i <= 5; ++i) {
     if (FireTarget[s][i][1] == x && FireTarget[s][i][2] == y) {
@@ -27,7 +27,7 @@ bool Board::IsValidFireTarget(const std::string& side, int16_t x, int16_t y) {
       return false;
     }
   }
-  if (!UnitAt(x, y).empty()) {
+  if (UnitOn(x, y).side != 0) {
     if (loud) PlaySnd(30);
     return false;
   }
@@ -39,10 +39,9 @@ void Board::SelectTankClick(int16_t x, int16_t y) {
   SelectableTankAt(x, y, t);
   SelectedTank = t;
   if (t == 0) return;
-  std::string tank = std::to_string(t);
-  Panel(1, "Use Arrow keys to move Tank " + tank + ".    Press [Esc] key to end move before limit reached.");
-  Panel(2, "Total Moves Left:" + std::to_string(TotalMovesLeft("1")));
-  Panel(3, "Tank " + tank + " Moves left: " + std::to_string(TankMovesLeft[1][t]));
+  Panel(1, "Use Arrow keys to move Tank ", t, ".    Press [Esc] key to end move before limit reached.");
+  Panel(2, "Total Moves Left:", TotalMovesLeft("1"));
+  Panel(3, "Tank ", t, " Moves left: ", TankMovesLeft[1][t]);
   GamePhase = PhaseMoveTank;
 }
 
@@ -60,7 +59,7 @@ void Board::FireTargetClick(int16_t x, int16_t y) {
   PlaySnd(2);
   const int16_t n = static_cast<int16_t>(FireMissionsLeft[1] - 1);
   FireMissionsLeft[1] = n;
-  Panel(2, "Total Rounds Left:" + std::to_string(n));
+  Panel(2, "Total Rounds Left:", n);
   if (n > 0) PlaySnd(18);
   switch (n) {
     case 3:

@@ -72,6 +72,7 @@ void Board::Timing_Timer() {
       FirstMovePending = false;
       SetTiming(false);
       OpenedTurnPhase = PhaseSelectTank;
+      EndTurnIfNoTankCanMove();  // a turn in which no tank could be moved would never end
       break;
 
     case PhaseMovementDone:
@@ -107,12 +108,19 @@ void Board::Timing_Timer() {
 }
 
 // Polls until a message of `type` has been taken. Ended means the tick must stop
-// at once: the opponent left, the peer's player went away (the game then ends
-// through phase 0 at the next tick), or the game this wait belongs to was reset
-// or replaced while the UI queue ran.
+// at once: the opponent left, the peer's player went away or the session is gone
+// (the game then ends through phase 0 at the next tick), or the game this wait
+// belongs to was reset or replaced while the UI queue ran.
 Board::WaitResult Board::WaitForMessage(int32_t type, uint64_t generation) {
   for (;;) {
-    if (generation != GameGeneration || !gDirPlay) return WaitResult::Ended;
+    if (generation != GameGeneration) return WaitResult::Ended;
+    if (!gDirPlay) {
+      // No session to wait on: nothing could ever arrive. End the game as a
+      // peer's departure does, rather than leave it frozen with the timer off.
+      GamePhase = PhaseIdle;
+      SetTiming(true);
+      return WaitResult::Ended;
+    }
     int32_t t = 0;
     CheckForData(t);
     if (generation != GameGeneration || t == msgOpponentLeft) return WaitResult::Ended;

@@ -280,6 +280,32 @@ TEST(Deployment, UnitAtReportsTheLastNonMineUnit) {
   EXPECT_EQ(rig.board.UnitAt(6, 3), "214");
   rig.Place("2", 16, 1, 1);
   EXPECT_EQ(rig.board.UnitAt(1, 1), "216");
+  rig.Place("1", 9, 2, 7);  // within a side the higher unit number wins
+  rig.Place("1", 2, 2, 7);
+  EXPECT_EQ(rig.board.UnitAt(2, 7), "19");
   // Every unit off the board is recorded at (0, 0); none of them stands there.
   EXPECT_EQ(rig.board.UnitAt(0, 0), "");
+}
+
+TEST(Deployment, ANewGameStartsEveryStepAtItsFirstUnit) {
+  Rig rig;
+  rig.board.mnuGame_Click(0);
+  rig.Click(3, 8);
+  ASSERT_EQ(rig.view.panels[1], "Place Ammo Dump" + kHalf);
+  rig.board.mnuGame_Click(0);
+  EXPECT_EQ(rig.view.panels[1], "Place HQ" + kHalf);
+  rig.Click(5, 7);
+  EXPECT_EQ(PosOf(rig, 1, 14), std::make_pair(5, 7));
+
+  // Steps left half-way in the game before.
+  rig.board.NextGunToPlace = 9;
+  rig.board.NextMineToPlace = 13;
+  rig.board.NextTankToPlace = 4;
+  rig.board.mnuGame_Click(0);
+  rig.board.PlaceGuns(0, 0);
+  EXPECT_EQ(rig.view.panels[1], "Place Gun 1" + kHalf);
+  rig.board.PlaceMines(0, 0);
+  EXPECT_EQ(rig.view.panels[1], "Place Mine 1" + kHalf);
+  rig.board.PlaceTanks(0, 0);
+  EXPECT_EQ(rig.view.panels[1], "Place Tank 1" + kBottom);
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "fakes/Fakes.h"
 
 namespace {
@@ -175,4 +178,16 @@ TEST(ShowIncomingFire, SkipsUnsetAndColumnElevenTargets) {
   b.FireMissions[2] = 2;
   b.ShowIncomingFire("2");
   EXPECT_TRUE(rig.log.sounds().empty());
+}
+
+TEST(ShowIncomingFire, DrawsATargetOnTheLastColumn) {
+  Rig rig;
+  rig.board.FireTarget[2][2][1] = 10;
+  rig.board.FireTarget[2][2][2] = 3;
+  rig.board.ShowIncomingFire("2");
+  const std::vector<std::string> sounds = rig.log.sounds();
+  ASSERT_EQ(sounds.size(), 2u);
+  EXPECT_EQ(sounds[1], "Artillery");
+  EXPECT_TRUE(BlastImag(rig, 2).visible);
+  EXPECT_EQ(BlastImag(rig, 2).left, 9 * 899 + 20);
 }

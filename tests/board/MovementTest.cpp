@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -248,6 +249,17 @@ TEST(Movement, ReachingRowOneIsRemembered) {
   EXPECT_FALSE(rig.board.ReachedFarRow[2][4]);
 }
 
+TEST(Movement, OnlyRowOneCountsAsTheFarRow) {
+  Rig rig;
+  rig.Place("1", 2, 6, 3);
+  OpenMovementTurn(rig);
+  Select(rig, 6, 3);
+  rig.Key(vbKeyUp);
+  EXPECT_FALSE(rig.board.ReachedFarRow[1][2]) << "row 2";
+  rig.Key(vbKeyUp);
+  EXPECT_TRUE(rig.board.ReachedFarRow[1][2]) << "row 1";
+}
+
 TEST(Movement, KeysActOnlyOnASelectedTankInPhaseTen) {
   Rig rig;
   rig.Place("1", 1, 5, 10);
@@ -330,4 +342,121 @@ TEST(Movement, ATankLeftOnAnEnemyBuildingDoesNotKeepTheTurnOpen) {
   rig.Key(vbKeyUp);
   rig.Key(vbKeyEscape);
   EXPECT_EQ(rig.board.GamePhase, PhaseMovementDone);
+}
+
+namespace {
+
+// Three tanks and six moves: tanks 1 and 2 each have an enemy building (HQ, Fuel
+// Dump) straight ahead, tank 3 has open ground.
+void TwoTanksBeforeEnemyBuildings(Rig& rig) {
+  rig.Place("1", 1, 2, 8);
+  rig.Place("2", 14, 2, 7);
+  rig.Place("1", 2, 5, 8);
+  rig.Place("2", 16, 5, 7);
+  rig.Place("1", 3, 8, 10);
+  OpenMovementTurn(rig);
+}
+
+}  // namespace
+
+TEST(Movement, ATurnEndsOnceNoTankThatCanBeClickedCanMove) {
+  // Each tank's part of the turn: 1 and 2 step onto their building and are let go
+  // with Esc; 3 takes its three steps and is let go by the end checks. In every
+  // order the turn must end after the last part, and not before.
+  std::vector<int> order = {1, 2, 3};
+  do {
+    SCOPED_TRACE("order " + std::to_string(order[0]) + std::to_string(order[1]) + std::to_string(order[2]));
+    Rig rig;
+    TwoTanksBeforeEnemyBuildings(rig);
+    for (size_t i = 0; i < order.size(); ++i) {
+      ASSERT_EQ(rig.board.GamePhase, PhaseSelectTank);
+      const int t = order[i];
+      const auto [x, y] = PosOf(rig, t);
+      Select(rig, x, y);
+      rig.Key(vbKeyUp);
+      if (t == 3) {
+        rig.Key(vbKeyUp);
+        rig.Key(vbKeyUp);
+      } else {
+        rig.Key(vbKeyEscape);
+      }
+    }
+    const std::vector<std::string> sounds = rig.log.sounds();
+    ASSERT_GE(sounds.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(sounds.end() - 2, sounds.end()),
+              (std::vector<std::string>{"Silence", "HullDown"}));
+    EXPECT_EQ(rig.board.GamePhase, PhaseMovementDone);
+    EXPECT_TRUE(rig.board.TimingEnabled);
+    EXPECT_EQ(rig.view.panels[1], "Movement Complete, prepare for incoming");
+    EXPECT_EQ(rig.view.panels[2], "");
+  } while (std::next_permutation(order.begin(), order.end()));
+}
+
+TEST(Movement, OddAllowancesNeverLeaveATurnThatCannotEnd) {
+  // No moves per tank: nothing can be selected when the turn opens.
+  {
+    Rig rig;
+    rig.Place("1", 1, 4, 10);
+    rig.board.TankMoves[1] = 0;
+    rig.board.GameMode = ModeSolo;
+    rig.board.GamePhase = PhaseSelectTank;
+    rig.board.SetTiming(true);
+    rig.log.clear();
+    rig.board.Timing_Timer();
+    EXPECT_EQ(rig.log.sounds(), (std::vector<std::string>{"MovinOut", "Silence", "HullDown"}));
+    EXPECT_EQ(rig.board.GamePhase, PhaseMovementDone);
+    EXPECT_TRUE(rig.board.TimingEnabled);
+  }
+  // More moves for the side than its tanks can take: the last spent tank ends it.
+  {
+    Rig rig;
+    rig.board.TotalMoves[1] = 7;
+    rig.board.TankMoves[1] = 1;
+    rig.board.ResetTankMoves(1);
+    rig.Place("1", 1, 2, 10);
+    rig.Place("1", 2, 6, 10);
+    OpenMovementTurn(rig);
+    Select(rig, 2, 10);
+    rig.Key(vbKeyUp);
+    EXPECT_EQ(rig.log.sounds(), (std::vector<std::string>{"DirectFront", "TankMove", "HullDown"}));
+    EXPECT_EQ(rig.board.GamePhase, PhaseSelectTank);
+    Select(rig, 6, 10);
+    rig.Key(vbKeyUp);
+    EXPECT_EQ(rig.log.sounds(), (std::vector<std::string>{"DirectFront", "TankMove", "Silence", "HullDown"}));
+    EXPECT_EQ(rig.board.GamePhase, PhaseMovementDone);
+    EXPECT_TRUE(rig.board.TimingEnabled);
+  }
+}
+
+TEST(Movement, NoTwoOwnTanksOnOneSquare) {
+  // Tank 1 enters the computer's HQ and is let go; tank 2 may not follow it there.
+  Rig rig;
+  rig.Place("2", 14, 4, 4);
+  rig.Place("1", 1, 4, 5);
+  rig.Place("1", 2, 5, 4);
+  OpenMovementTurn(rig);
+  Select(rig, 4, 5);
+  rig.Key(vbKeyUp);
+  rig.Key(vbKeyEscape);
+  ASSERT_EQ(rig.board.UnitAt(4, 4), "214");
+  Select(rig, 5, 4);
+  rig.Key(vbKeyLeft);
+  EXPECT_EQ(rig.log.events, std::vector<std::string>{"snd:cant2"});
+  EXPECT_EQ(PosOf(rig, 2), std::make_pair(5, 4));
+  EXPECT_EQ(rig.board.TankMovesLeft[1][2], 3);
+
+  // The same holds for the computer's side, and mines of either side still count as empty.
+  rig.Place("2", 3, 7, 9);
+  rig.Place("1", 15, 7, 9);
+  rig.Place("2", 12, 3, 3);
+  rig.Place("1", 12, 2, 2);
+  bool ok = true;
+  rig.board.CanMoveTo("2", 7, 9, false, ok);
+  EXPECT_FALSE(ok);
+  rig.board.CanMoveTo("2", 3, 3, false, ok);
+  EXPECT_TRUE(ok);
+  rig.board.CanMoveTo("1", 2, 2, false, ok);
+  EXPECT_TRUE(ok);
+  rig.board.CanMoveTo("2", 4, 4, false, ok);
+  EXPECT_FALSE(ok) << "its own HQ with the player's tank on it";
 }

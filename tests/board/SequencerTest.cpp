@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fakes/Fakes.h"
@@ -337,6 +339,34 @@ TEST(Sequencer, SkippedFirstFireTurnLeavesTargetsAndTimerAlone) {
   EXPECT_FALSE(rig.board.FirstFirePending);
   EXPECT_EQ(rig.board.FireTarget[1][2][1], 4);
   EXPECT_TRUE(rig.board.TimingEnabled);
+}
+
+TEST(Sequencer, AWaitWithoutASessionEndsTheGameThroughPhaseZero) {
+  // No session from the start, on either machine and in either wait.
+  for (const auto& [mode, phase] : {std::pair{ModeHost, PhaseMovementDone}, std::pair{ModeClient, PhaseTargetsDone}}) {
+    Rig rig;
+    Deploy(rig);
+    StartAt(rig, mode, phase);
+    rig.board.Timing_Timer();
+    EXPECT_EQ(Steps(rig.log, {"timer:", "wait", "box:"}), (std::vector<std::string>{"timer:off", "timer:on"}));
+    EXPECT_EQ(rig.board.GamePhase, PhaseIdle);
+    EXPECT_EQ(rig.board.GameMode, mode);
+
+    rig.log.clear();
+    rig.board.Timing_Timer();
+    EXPECT_EQ(rig.log.only("box:"), std::vector<std::string>{"Game has been terminated|Dravenholt"});
+    EXPECT_EQ(rig.board.GameMode, ModeNone);
+  }
+  // The session goes away while the wait sleeps.
+  Rig rig;
+  Deploy(rig);
+  rig.board.gDirPlay = std::make_shared<FakeSession>(rig.log);
+  StartAt(rig, ModeHost, PhaseTargetsDone);
+  rig.view.onWait = [&] { rig.board.gDirPlay.reset(); };
+  rig.board.Timing_Timer();
+  EXPECT_EQ(rig.view.waitCalls, 1);
+  EXPECT_EQ(rig.board.GamePhase, PhaseIdle);
+  EXPECT_TRUE(rig.view.timing);
 }
 
 }  // namespace
