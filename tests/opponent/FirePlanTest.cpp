@@ -229,14 +229,16 @@ TEST(FirePlan, MissionsWithNoSquareLeftStayUnset) {
     rig.board.FireTarget[2][1] = {0, 4, 4};
     rig.cp.ComputerPlanFireMissions();
     EXPECT_EQ(Targets(rig), std::vector<Sq>(5, Sq(0, 0)));
-    // The first mission gives up after its attempts; the rest are not tried.
-    EXPECT_EQ(rig.rnd.randomizeCalls, ComputerPlayer::kMaxAttemptsPerMission);
+    // Found out without a single attempt or draw.
+    EXPECT_EQ(rig.rnd.randomizeCalls, 0);
+    EXPECT_EQ(rig.rnd.draws, 0);
   }
   {
     SCOPED_TRACE("no player tank on the board");
     OpponentRig rig;
     rig.cp.ComputerPlanFireMissions();
     EXPECT_EQ(Targets(rig), std::vector<Sq>(5, Sq(0, 0)));
+    EXPECT_EQ(rig.rnd.draws, 0);
     EXPECT_TRUE(rig.log.events.empty());
   }
 }
