@@ -125,9 +125,11 @@ void Board::ResolveBattle(const std::string& side, const std::string& opp, int16
   const int16_t d = static_cast<int16_t>(std::stoi(there.substr(1)));
 
   if (d >= 1 && d <= 6) {
-    std::string text = "Tank";
-    if (GameMode == ModeSolo) text += " " + std::to_string(tank);
-    text += " VS Tank " + std::to_string(d);
+    // Appended piece by piece: GCC 12 at -O3 takes `" " + std::to_string(n)`
+    // for an overlapping copy (a false -Wrestrict).
+    std::string text = "Tank ";
+    if (GameMode == ModeSolo) text.append(std::to_string(tank)).append(" ");
+    text.append("VS Tank ").append(std::to_string(d));
     Panel(1, text);
     if (tank > d) {
       ShowBlast(9, nx, ny);

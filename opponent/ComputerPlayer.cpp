@@ -97,10 +97,25 @@ void ComputerPlayer::ComputerMoveTanks() {
   int nonMoves = 0;
   int16_t movesUsed = 0;
   bool done = false;
+  // A refused or empty pass changes nothing the checks below read, and the
+  // refusal rule can drive thousands of such passes: keep their answers until
+  // a tank moves (and so spends moves) or reaches row 10.
+  bool boardChanged = true;
+  bool someCanMove = false;
+  std::array<int16_t, 7> attack{};
+  std::array<std::array<int8_t, 4>, 7> open{};  // per tank and kSteps entry: -1 not yet known
 
   while (movesUsed < b.TotalMoves[2] && !done) {
-    // Hemmed-in tanks would draw for ever; this also covers an empty side.
-    if (!SomeTankCanStillMove()) break;
+    if (boardChanged) {
+      // Hemmed-in tanks would draw for ever; this also covers an empty side.
+      someCanMove = SomeTankCanStillMove();
+      for (int16_t t = 1; t <= 6; ++t) {
+        attack[t] = -1;
+        open[t].fill(-1);
+      }
+      boardChanged = false;
+    }
+    if (!someCanMove) break;
 
     int16_t stepX = 0;
     int16_t stepY = 0;
@@ -116,7 +131,8 @@ void ComputerPlayer::ComputerMoveTanks() {
     movesUsed = MovesUsed();
 
     if (tankUsed < b.TankMoves[2]) {
-      const int16_t k = AttackTarget(t, cur);
+      if (attack[t] < 0) attack[t] = AttackTarget(t, cur);
+      const int16_t k = attack[t];
       if (k != 0) {
         const Square building{b.UnitPos[1][k][1], b.UnitPos[1][k][2]};
         tankUsed = static_cast<int16_t>(tankUsed + std::abs(building.x - cur.x) + std::abs(building.y - cur.y));
@@ -151,7 +167,10 @@ void ComputerPlayer::ComputerMoveTanks() {
     if (stepX != 0 || stepY != 0) {
       const Square target{static_cast<int16_t>(cur.x + stepX), static_cast<int16_t>(cur.y + stepY)};
       const bool backtrack = nonMoves < kRefusalsBeforeBacktrack && (target == startCell[t] || target == prevCell[t]);
-      if (!Open("2", target.x, target.y) || backtrack) {
+      // A step is always taken from the tank's own square: after an attack it takes none.
+      int8_t& known = open[t][stepX < 0 ? 0 : stepX > 0 ? 1 : stepY > 0 ? 2 : 3];
+      if (known < 0) known = Open("2", target.x, target.y) ? 1 : 0;
+      if (known == 0 || backtrack) {
         ++nonMoves;
         b.Panel(3, "Non Moves: " + std::to_string(nonMoves));
       } else {
@@ -164,8 +183,12 @@ void ComputerPlayer::ComputerMoveTanks() {
     if (cur != TankSquare(t)) {
       b.ShowUnit("2", t, cur.x, cur.y);
       b.PlaySnd(1);
+      boardChanged = true;
     }
-    if (cur.y == 10) b.ReachedFarRow[2][t] = true;
+    if (cur.y == 10 && !b.ReachedFarRow[2][t]) {
+      b.ReachedFarRow[2][t] = true;
+      boardChanged = true;
+    }
 
     b.TankMovesLeft[2][t] = static_cast<int16_t>(b.TankMoves[2] - tankUsed);
     movesUsed = MovesUsed();
@@ -179,21 +202,20 @@ void ComputerPlayer::ComputerMoveTanks() {
 
 // ---- artillery planning
 
+int ComputerPlayer::TargetWeight(int16_t tank) const {
+  int16_t x = 0;
+  int16_t y = 0;
+  board_.GetUnitPos("1", tank, x, y);
+  if (y >= 1 && y <= 6) return 3;
+  if (y == 7 || y == 8) return 2;
+  if (y == 9 || y == 10) return 1;
+  return 0;
+}
+
 int16_t ComputerPlayer::PickTargetTank() {
   std::array<int, 7> weight{};
   int total = 0;
-  for (int16_t t = 1; t <= 6; ++t) {
-    int16_t x = 0;
-    int16_t y = 0;
-    board_.GetUnitPos("1", t, x, y);
-    if (y >= 1 && y <= 6)
-      weight[t] = 3;
-    else if (y == 7 || y == 8)
-      weight[t] = 2;
-    else if (y == 9 || y == 10)
-      weight[t] = 1;
-    total += weight[t];
-  }
+  for (int16_t t = 1; t <= 6; ++t) total += weight[t] = TargetWeight(t);
   const int n = Draw(total) + 1;
   int sum = 0;
   for (int16_t t = 1; t <= 6; ++t) {
@@ -250,13 +272,68 @@ bool ComputerPlayer::TankCanReach(const std::string& side, int16_t /*tank*/, int
   return true;
 }
 
+namespace {
+// Displacements up to this far each way are remembered; longer ones lead off
+// the board and are simply tested.
+constexpr int kSpan = 9;
+constexpr int kWidth = 2 * kSpan + 1;
+// The outcomes of Draw(n): 0 to n - 1, or just 0 when n is not positive.
+int Outcomes(int n) { return n > 0 ? n : 1; }
+}  // namespace
+
 void ComputerPlayer::ComputerPlanFireMissions() {
   Board& b = board_;
   for (int k = 1; k <= 5; ++k) b.FireTarget[2][k] = {};
   const int missions = std::clamp<int>(b.FireMissions[2], 0, 5);
   const int16_t m = b.TankMoves[1];
 
+  // The player's tanks stand still during the call, so whether tank t can get
+  // somewhere is worked out once (-1 not yet known, 0 no, 1 yes).
+  std::array<int8_t, 7 * kWidth * kWidth> reach;
+  reach.fill(-1);
+  auto lands = [&](int16_t t, int16_t x0, int16_t y0, int dx, int dy) {
+    const auto x = static_cast<int16_t>(x0 + dx);
+    const auto y = static_cast<int16_t>(y0 + dy);
+    auto test = [&] { return TankCanReach("1", t, x0, y0, static_cast<int16_t>(dx), static_cast<int16_t>(dy)); };
+    bool ok = false;
+    if (std::abs(dx) <= kSpan && std::abs(dy) <= kSpan) {
+      int8_t& known = reach[static_cast<size_t>((t * kWidth + dx + kSpan) * kWidth + dy + kSpan)];
+      if (known < 0) known = test() ? 1 : 0;
+      ok = known == 1;
+    } else {
+      ok = test();
+    }
+    return ok && b.IsValidFireTarget("2", x, y);
+  };
+
+  // Every prediction the draws below can make, tried without a draw: a
+  // mission none of them lands for would otherwise spend all its attempts.
+  auto someAttemptCanLand = [&] {
+    int total = 0;
+    for (int16_t t = 1; t <= 6; ++t) total += TargetWeight(t);
+    for (int16_t t = 0; t <= 6; ++t) {
+      if (total > 0 ? t == 0 || TargetWeight(t) == 0 : t != 0) continue;
+      int16_t x0 = 0;
+      int16_t y0 = 0;
+      b.GetUnitPos("1", t, x0, y0);
+      const bool back = b.ReachedFarRow[1][t];
+      for (int v = 0; v < Outcomes(m); ++v) {
+        const int s = std::min(v + 2, static_cast<int>(m));
+        if (lands(t, x0, y0, 0, -s) || (back && lands(t, x0, y0, 0, s))) return true;
+      }
+      for (int a = 1; a <= Outcomes(m); ++a)
+        for (int bb = 0; bb < Outcomes(m + 1 - a); ++bb)
+          if (lands(t, x0, y0, -a, -bb) || lands(t, x0, y0, a, -bb) ||
+              (back && (lands(t, x0, y0, a, bb) || lands(t, x0, y0, -a, bb))))
+            return true;
+    }
+    return false;
+  };
+
   for (int k = 1; k <= missions; ++k) {
+    // Each placed mission only takes squares away, so once one can find
+    // nothing the rest could not either: leave them unset.
+    if (!someAttemptCanLand()) break;
     bool placed = false;
     for (int attempt = 0; attempt < kMaxAttemptsPerMission && !placed; ++attempt) {
       b.random().Randomize();
@@ -298,17 +375,12 @@ void ComputerPlayer::ComputerPlanFireMissions() {
           dy = s;
           break;
       }
-      const auto x = static_cast<int16_t>(x0 + dx);
-      const auto y = static_cast<int16_t>(y0 + dy);
-      if (TankCanReach("1", t, x0, y0, static_cast<int16_t>(dx), static_cast<int16_t>(dy)) &&
-          b.IsValidFireTarget("2", x, y)) {
-        b.FireTarget[2][k][1] = x;
-        b.FireTarget[2][k][2] = y;
+      if (lands(t, x0, y0, dx, dy)) {
+        b.FireTarget[2][k][1] = static_cast<int16_t>(x0 + dx);
+        b.FireTarget[2][k][2] = static_cast<int16_t>(y0 + dy);
         placed = true;
       }
     }
-    // Each placed mission only takes squares away, so once one finds nothing the
-    // rest would not either: leave them unset rather than search in vain.
     if (!placed) break;
   }
 }

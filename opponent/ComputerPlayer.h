@@ -44,7 +44,8 @@ class ComputerPlayer : public OpponentPort {
       {{{1, 4}, {1, 3}, {1, 2}, {1, 5}, {2, 5}, {2, 4}, {2, 3}, {2, 2}, {3, 5}, {3, 4}}},
   }};
 
-  // Attempts one fire mission gets before it is left unset. The rarest single
+  // Attempts one fire mission gets before it is left unset. A mission with no
+  // square at all is found out before its first attempt; the rarest single
   // prediction comes up about once in a thousand attempts, so a square that
   // exists is all but certain to be found well within this.
   static constexpr int kMaxAttemptsPerMission = 10000;
@@ -64,6 +65,8 @@ class ComputerPlayer : public OpponentPort {
  private:
   // floor(r * n) for a fresh r in [0, 1): 0 to n - 1.
   int16_t Draw(int n);
+  // PickTargetTank's weight of a side-1 tank by its row; 0 off the board.
+  int TargetWeight(int16_t tank) const;
   bool Open(const std::string& side, int x, int y);
   Square TankSquare(int16_t tank) const;
   int16_t MovesUsed() const;

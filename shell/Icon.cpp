@@ -1,9 +1,5 @@
 #include "shell/Icon.h"
 
-#include <QImageReader>
+#include "board/ui/Pictures.h"
 
-QPixmap GameIconPicture(int size) {
-  QImageReader reader(QStringLiteral(":/shell/assets/icon.svg"));
-  reader.setScaledSize(QSize(size, size));
-  return QPixmap::fromImage(reader.read());
-}
+QPixmap GameIconPicture(int size) { return RenderPicture(QStringLiteral("icon"), QSize(size, size)); }

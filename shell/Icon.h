@@ -3,7 +3,6 @@
 
 #include <QPixmap>
 
-// Draws the icon's SVG source at size x size pixels through Qt's SVG image
-// plugin, only when a window asks for it: the game's start-up neither links
-// nor loads SVG code for these windows. A null pixmap when the plugin is missing.
+// The icon at size x size pixels, from the pictures the build drew: 16, 24, 32,
+// 48 and 64 are there.
 QPixmap GameIconPicture(int size);

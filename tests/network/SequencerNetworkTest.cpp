@@ -273,7 +273,7 @@ TEST(SequencerNetwork, NewGameDuringAWaitLeavesItUntouched) {
     rig.view.onDeviceWindow = [&] {
       rig.board.gDirPlay = next;
       rig.board.GameMode = ModeHost;
-      rig.board.ReadyState = "1";
+      rig.board.ReadyState = std::string("1");  // not = "1": a false -Wrestrict of GCC 12 at -O3
     };
     rig.view.onDoEvents = [&] {
       rig.view.onDoEvents = nullptr;

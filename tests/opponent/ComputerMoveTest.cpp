@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "opponent/OpponentRig.h"
 
@@ -16,6 +17,14 @@ constexpr float kNoStop = 0.5f;
 void HemInTopLeft(OpponentRig& rig) {
   rig.Place("2", 7, 2, 1);
   rig.Place("2", 8, 1, 2);
+}
+
+// A tank whose only way out is a broken step would keep the turn going for
+// ever; the alarm ends the test program then, a failure instead of a hang.
+void MoveTanksWithinSeconds(OpponentRig& rig) {
+  alarm(10);
+  rig.cp.ComputerMoveTanks();
+  alarm(0);
 }
 }  // namespace
 
@@ -179,5 +188,94 @@ TEST(ComputerMove, TheTurnEndsWhenNoTankCanMoveAnyMore) {
     rig.cp.ComputerMoveTanks();
     EXPECT_EQ(rig.rnd.draws, 0);
     EXPECT_EQ(rig.log.events, std::vector<std::string>{"panel3:"});
+  }
+}
+
+TEST(ComputerMove, OnlyTheLastTankEndsTheTurnByChanceAndOnlyOnceItHasMoved) {
+  constexpr float kStop = 0.01f;  // Chance(5) comes up
+  {
+    SCOPED_TRACE("the last tank, not yet moved, then moved");
+    OpponentRig rig;
+    rig.Place("2", 1, 5, 5);
+    rig.rnd.Push({kTank1, kUp, kStop, kTank1, kDown, kStop});
+    rig.cp.ComputerMoveTanks();
+    EXPECT_EQ(rig.rnd.draws, 6);
+    EXPECT_EQ(rig.At(2, 1), Sq(5, 6));
+    EXPECT_EQ(rig.board.TankMovesLeft[2][1], 2);
+  }
+  {
+    SCOPED_TRACE("two tanks: the chance never ends the turn");
+    OpponentRig rig;
+    rig.Place("2", 1, 5, 5);
+    rig.Place("2", 2, 2, 2);
+    rig.rnd.Push({kTank1, kDown, kStop, kTank2, kDown, kStop});
+    rig.cp.ComputerMoveTanks();
+    EXPECT_EQ(rig.board.TankMovesLeft[2][1] + rig.board.TankMovesLeft[2][2], 0);
+  }
+}
+
+TEST(ComputerMove, TheTurnEndsOnceTheSidesMovesAreUsedThoughTheTankHasMovesLeft) {
+  OpponentRig rig;
+  rig.board.TotalMoves[2] = 2;
+  rig.Place("2", 1, 5, 5);
+  rig.rnd.Push({kTank1, kDown, kNoStop, kTank1, kDown, kNoStop});
+  rig.cp.ComputerMoveTanks();
+  EXPECT_EQ(rig.rnd.draws, 6);
+  EXPECT_EQ(rig.At(2, 1), Sq(5, 7));
+  EXPECT_EQ(rig.board.TankMovesLeft[2][1], 1);
+}
+
+TEST(ComputerMove, AttacksTheFuelDumpThenTheAmmoDumpThenTheHq) {
+  // The last tank ends its turn on the building it attacks: one pass each.
+  auto attackFrom55 = [](bool fuel, bool ammo) {
+    OpponentRig rig;
+    rig.Place("2", 1, 5, 5);
+    rig.Place("1", 14, 5, 6);            // HQ, one square away
+    if (ammo) rig.Place("1", 15, 4, 6);  // Ammo Dump, two
+    if (fuel) rig.Place("1", 16, 6, 7);  // Fuel Dump, three
+    rig.rnd.Push({kTank1, kDown, kNoStop});
+    rig.cp.ComputerMoveTanks();
+    EXPECT_EQ(rig.rnd.draws, 3);
+    return rig.At(2, 1);
+  };
+  EXPECT_EQ(attackFrom55(true, true), Sq(6, 7));
+  EXPECT_EQ(attackFrom55(false, true), Sq(4, 6));
+  EXPECT_EQ(attackFrom55(false, false), Sq(5, 6));
+}
+
+TEST(ComputerMove, FromRowTenAnUpDrawStepsUp) {
+  OpponentRig rig;
+  rig.Place("2", 1, 5, 9);
+  rig.log.clear();
+  rig.rnd.Push({kTank1, kDown, kNoStop, kTank1, kRight, kNoStop, kTank1, kUp, kNoStop});
+  rig.cp.ComputerMoveTanks();
+  EXPECT_EQ(rig.Shows(31), (std::vector<Sq>{{5, 10}, {6, 10}, {6, 9}}));
+  EXPECT_EQ(rig.rnd.draws, 9);
+}
+
+TEST(ComputerMove, TheHemmedInCheckCountsTheUpStepOnlyFromRowTen) {
+  {
+    SCOPED_TRACE("on row 10 with only the square above open: it goes up");
+    OpponentRig rig;
+    rig.board.TotalMoves[2] = 1;
+    rig.Place("2", 1, 5, 10);
+    rig.Place("2", 7, 4, 10);
+    rig.Place("2", 8, 6, 10);
+    rig.board.ReachedFarRow[2][1] = true;
+    rig.rnd.Push({kTank1, kUp, kNoStop});
+    MoveTanksWithinSeconds(rig);
+    EXPECT_EQ(rig.At(2, 1), Sq(5, 9));
+  }
+  {
+    SCOPED_TRACE("before row 10 the square above does not count: the turn ends");
+    OpponentRig rig;
+    rig.Place("2", 1, 5, 4);
+    rig.Place("2", 7, 4, 5);
+    rig.Place("2", 8, 6, 5);
+    rig.Place("2", 9, 5, 6);
+    rig.rnd.Push({kTank1, kDown, kNoStop});
+    rig.cp.ComputerMoveTanks();
+    EXPECT_EQ(rig.At(2, 1), Sq(5, 5));
+    EXPECT_EQ(rig.rnd.draws, 3);
   }
 }

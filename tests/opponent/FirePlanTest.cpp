@@ -229,14 +229,40 @@ TEST(FirePlan, MissionsWithNoSquareLeftStayUnset) {
     rig.board.FireTarget[2][1] = {0, 4, 4};
     rig.cp.ComputerPlanFireMissions();
     EXPECT_EQ(Targets(rig), std::vector<Sq>(5, Sq(0, 0)));
-    // The first mission gives up after its attempts; the rest are not tried.
-    EXPECT_EQ(rig.rnd.randomizeCalls, ComputerPlayer::kMaxAttemptsPerMission);
+    // Found out without a single attempt or draw.
+    EXPECT_EQ(rig.rnd.randomizeCalls, 0);
+    EXPECT_EQ(rig.rnd.draws, 0);
   }
   {
     SCOPED_TRACE("no player tank on the board");
     OpponentRig rig;
     rig.cp.ComputerPlanFireMissions();
     EXPECT_EQ(Targets(rig), std::vector<Sq>(5, Sq(0, 0)));
+    EXPECT_EQ(rig.rnd.draws, 0);
     EXPECT_TRUE(rig.log.events.empty());
   }
+}
+
+TEST(FirePlan, DirectionTwoGoesStraightOnByItsOwnDistance) {
+  OpponentRig rig;
+  rig.Place("1", 1, 5, 8);
+  rig.board.FireMissions[2] = 1;
+  rig.rnd.Push({0.0f, 0.3f, 0.0f, 0.0f, 0.0f});  // d = 2, a = 1, b = 0, s = 2
+  rig.cp.ComputerPlanFireMissions();
+  EXPECT_EQ(Targets(rig)[0], Sq(5, 6));
+  EXPECT_EQ(rig.rnd.draws, 5);
+}
+
+TEST(FirePlan, DirectionsFiveAndSixGoBackToTheRightAndToTheLeft) {
+  OpponentRig rig;
+  rig.Place("1", 2, 5, 3);
+  rig.board.ReachedFarRow[1][2] = true;
+  rig.board.FireMissions[2] = 2;
+  rig.rnd.Push({
+      0.0f, 0.6f, 0.0f, 0.5f,  // d = 5, a = 1, b = 1
+      0.0f, 0.8f, 0.5f, 0.6f,  // d = 6, a = 2, b = 1
+  });
+  rig.cp.ComputerPlanFireMissions();
+  EXPECT_EQ(Targets(rig), (std::vector<Sq>{{6, 4}, {3, 4}, {0, 0}, {0, 0}, {0, 0}}));
+  EXPECT_EQ(rig.rnd.draws, 8);
 }
