@@ -79,6 +79,17 @@ class SessionPort {
   virtual bool InSession() const { return true; }
 };
 
+// The name a chat line is shown under. A sender that has left since can no
+// longer be named; its words still count, as the opponent's.
+inline std::string ChatSenderName(SessionPort& session, int32_t playerId) {
+  std::string name;
+  try {
+    name = session.GetPlayerName(playerId);
+  } catch (...) {
+  }
+  return name.empty() ? "Opponent" : name;
+}
+
 // The computer player of a solo game, called by the sequencer.
 class OpponentPort {
  public:

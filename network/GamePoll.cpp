@@ -27,13 +27,7 @@ void Board::CheckForData(int32_t& msgType) {
       break;
 
     case msgChat: {
-      std::string name;
-      try {
-        name = session->GetPlayerName(from);
-      } catch (...) {
-        // The sender may have left since; its words still count.
-      }
-      if (name.empty()) name = "Opponent";
+      const std::string name = ChatSenderName(*session, from);
       std::string text = session->ReadString();
       Panel(1, name + ": " + text);
       view_.RefreshStatusBar();

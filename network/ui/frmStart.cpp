@@ -153,13 +153,7 @@ void frmStart::ProcessLobbyMessages() {
       break;
 
     case msgChat: {
-      std::string name;
-      try {
-        name = session->GetPlayerName(from);
-      } catch (...) {
-        // The sender left after speaking.
-      }
-      if (name.empty()) name = "Opponent";
+      const std::string name = ChatSenderName(*session, from);
       lstText->addItem(QString::fromStdString(name + ": " + session->ReadString()));
       break;
     }
