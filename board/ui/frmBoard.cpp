@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QIcon>
+#include <QImageReader>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLayout>
@@ -13,8 +14,11 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyleFactory>
+#include <QStyleOption>
 #include <QTimer>
 #include <QWindow>
 #include <cmath>
@@ -60,6 +64,40 @@ QIcon RenderIcon() {
   QIcon icon;
   for (int size : {16, 24, 32, 48, 64}) icon.addPixmap(RenderPicture(QStringLiteral("icon"), QSize(size, size)));
   return icon;
+}
+
+// The menu bar fetches the icon of its overflow button as it is made. The stock
+// icon is read from Qt's PNGs without naming their format, so Qt loads every
+// image-format plugin (SVG and its library among them) to sniff the files: ~1 ms
+// at start-up. The same files read as PNG give the same icon.
+class ExtensionIconStyle : public QProxyStyle {
+ public:
+  using QProxyStyle::QProxyStyle;
+
+  QIcon standardIcon(StandardPixmap standardIcon, const QStyleOption* option, const QWidget* widget) const override {
+    if (standardIcon != SP_ToolBarHorizontalExtensionButton)
+      return QProxyStyle::standardIcon(standardIcon, option, widget);
+    const bool rtl = option ? option->direction == Qt::RightToLeft : QGuiApplication::isRightToLeft();
+    const QString name = rtl ? QStringLiteral(":/qt-project.org/styles/commonstyle/images/toolbar-ext-h-rtl-%1.png")
+                             : QStringLiteral(":/qt-project.org/styles/commonstyle/images/toolbar-ext-h-%1.png");
+    QIcon icon;
+    for (int size : {8, 16, 32}) {
+      // Told the format and not to guess, the reader uses Qt's own PNG decoder alone.
+      QImageReader reader(name.arg(size), "png");
+      reader.setAutoDetectImageFormat(false);
+      const QImage image = reader.read();
+      if (image.isNull()) return QProxyStyle::standardIcon(standardIcon, option, widget);
+      icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
+  }
+};
+
+// Only a stock style is wrapped, by a fresh copy of itself; any other is left alone.
+void UseExtensionIconStyle() {
+  QStyle* current = QApplication::style();
+  if (dynamic_cast<ExtensionIconStyle*>(current)) return;
+  if (QStyle* base = QStyleFactory::create(current->name())) QApplication::setStyle(new ExtensionIconStyle(base));
 }
 
 }  // namespace
@@ -111,6 +149,7 @@ frmBoard::frmBoard(SoundPort* sound, RandomSource* random, QString appPath, std:
   setWindowTitle(QString::fromUtf8(kAppTitle));
   setWindowIcon(RenderIcon());
 
+  UseExtensionIconStyle();
   BuildMenus();
   BuildBoard();
   BuildStatusBar();
