@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QImageReader>
 #include <QInputDialog>
@@ -24,6 +25,8 @@
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "board/ClockRandom.h"
 #include "board/ui/KeyCodes.h"
@@ -149,9 +152,22 @@ frmBoard::frmBoard(SoundPort* sound, RandomSource* random, QString appPath, std:
   setWindowTitle(QString::fromUtf8(kAppTitle));
   setWindowIcon(RenderIcon());
 
+  // Qt reads the system's font configuration (~3 ms) the first time text is
+  // measured, which the status bar does as it is made. On a desktop the menu
+  // bar, as it is made, waits on the session bus for a global menu; the font
+  // database (thread-safe) is filled meanwhile on another thread. Offscreen
+  // there is no such wait and the thread would only add its own cost.
+  std::thread fonts;
+  try {
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+      fonts = std::thread([] { QFontDatabase::isBitmapScalable(QString()); });  // any query fills it
+  } catch (const std::system_error&) {
+    // No thread to be had: the status bar fills the database itself.
+  }
   UseExtensionIconStyle();
   BuildMenus();
   BuildBoard();
+  if (fonts.joinable()) fonts.join();
   BuildStatusBar();
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 
