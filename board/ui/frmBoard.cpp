@@ -5,7 +5,9 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFontDatabase>
 #include <QIcon>
+#include <QImageReader>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLayout>
@@ -13,13 +15,18 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyleFactory>
+#include <QStyleOption>
 #include <QTimer>
 #include <QWindow>
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "board/ClockRandom.h"
 #include "board/ui/KeyCodes.h"
@@ -60,6 +67,40 @@ QIcon RenderIcon() {
   QIcon icon;
   for (int size : {16, 24, 32, 48, 64}) icon.addPixmap(RenderPicture(QStringLiteral("icon"), QSize(size, size)));
   return icon;
+}
+
+// The menu bar fetches the icon of its overflow button as it is made. The stock
+// icon is read from Qt's PNGs without naming their format, so Qt loads every
+// image-format plugin (SVG and its library among them) to sniff the files: ~1 ms
+// at start-up. The same files read as PNG give the same icon.
+class ExtensionIconStyle : public QProxyStyle {
+ public:
+  using QProxyStyle::QProxyStyle;
+
+  QIcon standardIcon(StandardPixmap standardIcon, const QStyleOption* option, const QWidget* widget) const override {
+    if (standardIcon != SP_ToolBarHorizontalExtensionButton)
+      return QProxyStyle::standardIcon(standardIcon, option, widget);
+    const bool rtl = option ? option->direction == Qt::RightToLeft : QGuiApplication::isRightToLeft();
+    const QString name = rtl ? QStringLiteral(":/qt-project.org/styles/commonstyle/images/toolbar-ext-h-rtl-%1.png")
+                             : QStringLiteral(":/qt-project.org/styles/commonstyle/images/toolbar-ext-h-%1.png");
+    QIcon icon;
+    for (int size : {8, 16, 32}) {
+      // Told the format and not to guess, the reader uses Qt's own PNG decoder alone.
+      QImageReader reader(name.arg(size), "png");
+      reader.setAutoDetectImageFormat(false);
+      const QImage image = reader.read();
+      if (image.isNull()) return QProxyStyle::standardIcon(standardIcon, option, widget);
+      icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
+  }
+};
+
+// Only a stock style is wrapped, by a fresh copy of itself; any other is left alone.
+void UseExtensionIconStyle() {
+  QStyle* current = QApplication::style();
+  if (dynamic_cast<ExtensionIconStyle*>(current)) return;
+  if (QStyle* base = QStyleFactory::create(current->name())) QApplication::setStyle(new ExtensionIconStyle(base));
 }
 
 }  // namespace
@@ -111,8 +152,22 @@ frmBoard::frmBoard(SoundPort* sound, RandomSource* random, QString appPath, std:
   setWindowTitle(QString::fromUtf8(kAppTitle));
   setWindowIcon(RenderIcon());
 
+  // Qt reads the system's font configuration (~3 ms) the first time text is
+  // measured, which the status bar does as it is made. On a desktop the menu
+  // bar, as it is made, waits on the session bus for a global menu; the font
+  // database (thread-safe) is filled meanwhile on another thread. Offscreen
+  // there is no such wait and the thread would only add its own cost.
+  std::thread fonts;
+  try {
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+      fonts = std::thread([] { QFontDatabase::isBitmapScalable(QString()); });  // any query fills it
+  } catch (const std::system_error&) {
+    // No thread to be had: the status bar fills the database itself.
+  }
+  UseExtensionIconStyle();
   BuildMenus();
   BuildBoard();
+  if (fonts.joinable()) fonts.join();
   BuildStatusBar();
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 

@@ -7,10 +7,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
+#include <memory>
 
 #include "BoardWindowRig.h"
 #include "board/ui/KeyCodes.h"
@@ -76,6 +80,24 @@ TEST(BoardWindow, MenusHaveTheirItemsAndTheGameOwnsTheChecks) {
   w.SetOptEnabled(1, false);
   EXPECT_FALSE(w.mnuOpt(1)->isEnabled());
   EXPECT_FALSE(w.OptEnabled(1));
+}
+
+// The menu bar's overflow button gets its icon through our own reading of the
+// style's pictures (Qt's would load every image plugin); it must be the same icon.
+TEST(BoardWindow, MenuBarOverflowButtonHasTheStyleIcon) {
+  WindowRig rig;
+  auto* button = rig.w().menuBar()->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button"));
+  ASSERT_NE(button, nullptr);
+  auto* proxy = qobject_cast<QProxyStyle*>(QApplication::style());
+  ASSERT_NE(proxy, nullptr);
+  std::unique_ptr<QStyle> stock(QStyleFactory::create(proxy->baseStyle()->name()));
+  ASSERT_NE(stock, nullptr);
+  const QIcon expected = stock->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+  const QIcon icon = button->icon();
+  ASSERT_FALSE(expected.availableSizes().isEmpty());
+  EXPECT_EQ(icon.availableSizes(), expected.availableSizes());
+  for (const QSize& size : expected.availableSizes())
+    EXPECT_EQ(icon.pixmap(size).toImage(), expected.pixmap(size).toImage()) << size.width();
 }
 
 TEST(BoardWindow, WindowHasFixedBorderAndExactClientLayout) {
