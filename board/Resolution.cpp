@@ -117,12 +117,12 @@ void Board::ResolveBattle(const std::string& side, const std::string& opp, int16
   const int16_t nx = static_cast<int16_t>(x + dx);
   const int16_t ny = static_cast<int16_t>(y + dy);
   if (!OnBoard(nx, ny)) return;
-  const std::string there = UnitAt(nx, ny);
-  if (there.size() < 2 || there.substr(0, 1) != side) return;
+  const Occupant there = UnitOn(nx, ny);
+  if (there.side == 0 || there.side != SideFromText(side)) return;
 
   PlaySnd(9);
   PlaySnd(snd);
-  const int16_t d = static_cast<int16_t>(std::stoi(there.substr(1)));
+  const int16_t d = there.unit;
 
   if (d >= 1 && d <= 6) {
     // Appended piece by piece: GCC 12 at -O3 takes `" " + std::to_string(n)`
@@ -155,27 +155,23 @@ void Board::ResolveBattle(const std::string& side, const std::string& opp, int16
     if (DebugMode) view_.MsgBox(text, vbOKOnly + vbExclamation, kAppTitle);
   } else if (d >= 7 && d <= 11) {
     const int16_t blast = static_cast<int16_t>(d + 1);
+    // The loser's square flashes, its cues play, it goes, and the blast stays.
+    auto fight = [&](const char* text, int16_t bx, int16_t by, int16_t cue, const std::string& loser, int16_t unit) {
+      Panel(1, text);
+      ShowBlast(blast, bx, by);
+      PlaySnd(cue);
+      ShowBlast(blast, 0, 0);
+      PlaySnd(LossCue(loser));
+      ShowUnit(loser, unit, 0, 0);
+      ShowBlast(blast, bx, by);
+    };
     if (Chance(static_cast<int16_t>(25 - tank))) {
-      const std::string text = "Tank destroyed by AT Gun";
-      Panel(1, text);
-      ShowBlast(blast, x, y);
-      PlaySnd(27);
-      ShowBlast(blast, 0, 0);
-      PlaySnd(LossCue(opp));
-      ShowUnit(opp, tank, 0, 0);
-      ShowBlast(blast, x, y);
+      fight("Tank destroyed by AT Gun", x, y, 27, opp, tank);
       goOn = false;
-      if (DebugMode) view_.MsgBox(text, vbOKOnly + vbExclamation, kAppTitle);
+      if (DebugMode) view_.MsgBox("Tank destroyed by AT Gun", vbOKOnly + vbExclamation, kAppTitle);
     } else {
-      const std::string text = "AT Gun destroyed by Tank";
-      Panel(1, text);
-      ShowBlast(blast, nx, ny);
-      PlaySnd(26);
-      ShowBlast(blast, 0, 0);
-      PlaySnd(LossCue(side));
-      ShowUnit(side, d, 0, 0);
-      ShowBlast(blast, nx, ny);
-      if (DebugMode) view_.MsgBox(text, vbOKOnly + vbExclamation, "Tank/Gun Battle");
+      fight("AT Gun destroyed by Tank", nx, ny, 26, side, d);
+      if (DebugMode) view_.MsgBox("AT Gun destroyed by Tank", vbOKOnly + vbExclamation, "Tank/Gun Battle");
     }
   }
   // A building next to the tank is only sighted, never fought.
