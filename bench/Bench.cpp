@@ -34,7 +34,7 @@ class SilentView : public BoardView {
   void SetTimingEnabled(bool) override {}
   void Beep() override {}
   int MsgBox(const std::string&, int, const std::string&) override { return vbOK; }
-  std::string InputBox(const std::string&, const std::string&) override { return ""; }
+  std::string InputBox(const std::string&, const std::string&, size_t) override { return ""; }
   void DoEvents() override {}
   void WaitForEvents() override {}
   void ShowSplash() override {}

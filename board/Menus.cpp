@@ -2,6 +2,7 @@
 #include <string>
 
 #include "board/Board.h"
+#include "network/SessionService.h"
 
 void Board::mnuGame_Click(int16_t index) {
   switch (index) {
@@ -30,7 +31,7 @@ void Board::mnuGame_Click(int16_t index) {
       // After a join window closed without joining there is no session to talk to:
       // asking for a message that could go nowhere would only mislead.
       if (!gDirPlay || !gDirPlay->InSession()) break;
-      std::string text = view_.InputBox("Enter your message", "Chat Message");
+      std::string text = view_.InputBox("Enter your message", "Chat Message", kMaxMessageBody);
       if (text.empty()) break;
       std::shared_ptr<SessionPort> session = gDirPlay;  // the box let the UI run
       if (!session) break;

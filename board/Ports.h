@@ -2,6 +2,7 @@
 // these small interfaces, so every rule can run inside a test with fakes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -35,8 +36,8 @@ class BoardView {
 
   virtual void Beep() = 0;
   virtual int MsgBox(const std::string& prompt, int buttons, const std::string& title) = 0;
-  // Cancel gives "".
-  virtual std::string InputBox(const std::string& prompt, const std::string& title) = 0;
+  // Cancel gives "". The field takes at most maxBytes of UTF-8 (0: no limit).
+  virtual std::string InputBox(const std::string& prompt, const std::string& title, size_t maxBytes) = 0;
 
   virtual void DoEvents() = 0;       // let the UI queue run once
   virtual void WaitForEvents() = 0;  // block until some event arrives, then handle it
@@ -73,7 +74,8 @@ class SessionPort {
   virtual int32_t GetMessages(int32_t& fromPlayerId, int32_t& toPlayerId) = 0;
   virtual std::string ReadString() = 0;
   virtual std::string GetPlayerName(int32_t playerId) = 0;
-  virtual void SendDPText(int32_t msgType, const std::string& text) = 0;
+  // False when the message could not be sent (no session, or the service refused it).
+  virtual bool SendDPText(int32_t msgType, const std::string& text) = 0;
   // False once the session was dismantled or never opened (a cancelled join):
   // then there is no one to talk to.
   virtual bool InSession() const { return true; }

@@ -224,12 +224,14 @@ bool DirPlay::InSession() const {
   return objDP_ && (state_ == State::InSessionHost || state_ == State::InSessionClient);
 }
 
-void DirPlay::SendDPText(int32_t lngMsgType, const std::string& strChatText) {
-  if (!InSession()) return;
+bool DirPlay::SendDPText(int32_t lngMsgType, const std::string& strChatText) {
+  if (!InSession()) return false;
   try {
     objDP_->Send(lngMyPlayerID_, lngMsgType, strChatText);
   } catch (...) {
     // A session the service has closed takes nothing more; the game learns of
     // the peer's departure from the "player destroyed" that comes with it.
+    return false;
   }
+  return true;
 }

@@ -63,8 +63,9 @@ class DirPlay : public SessionPort {
   std::string ReadString() override { return body_; }
   // Throws SessionError when the session cannot name the player.
   std::string GetPlayerName(int32_t lngPlayerID) override;
-  // Dropped without a word when no session is open or the service refuses it.
-  void SendDPText(int32_t lngMsgType, const std::string& strChatText) override;
+  // False, and nothing sent, when no session is open or the service refuses
+  // the message (a body over kMaxMessageBody, a session that has ended).
+  bool SendDPText(int32_t lngMsgType, const std::string& strChatText) override;
   bool InSession() const override;
 
   // The lobby's poll. A message of the game's turn (types 5 to 10) that the

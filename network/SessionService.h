@@ -7,6 +7,7 @@
 // by polling; a real service wakes the game's thread when one arrives.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,13 +17,15 @@
 
 class SessionError : public std::runtime_error {
  public:
-  SessionError(int32_t number, const std::string& description)
-      : std::runtime_error(description), number_(number) {}
+  SessionError(int32_t number, const std::string& description) : std::runtime_error(description), number_(number) {}
   int32_t number() const { return number_; }
 
  private:
   int32_t number_;
 };
+
+// The longest text one message carries, in bytes of UTF-8; the service refuses more.
+inline constexpr size_t kMaxMessageBody = 4000;
 
 // Error numbers the game tells apart.
 inline constexpr int32_t kSessionErrGeneric = 1;
@@ -80,14 +83,15 @@ class SessionService {
 
   virtual SessionDesc GetSessionDesc() = 0;
   virtual void SetSessionDesc(const SessionDesc& desc) = 0;  // host only
-  virtual std::vector<SessionPlayer> Players() = 0;           // in the order they entered
+  virtual std::vector<SessionPlayer> Players() = 0;          // in the order they entered
   virtual std::string PlayerFriendlyName(int32_t playerId) = 0;
 
   // Messages waiting for the local player.
   virtual int32_t MessageCount(int32_t playerId) = 0;
   // Takes the oldest waiting message; throws when none waits.
   virtual SessionMessage Receive() = 0;
-  // To every other player of the session, reliably and in order.
+  // To every other player of the session, reliably and in order; throws when
+  // the body is over kMaxMessageBody or not UTF-8.
   virtual void Send(int32_t fromPlayerId, int32_t type, const std::string& body) = 0;
 };
 

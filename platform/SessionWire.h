@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "network/SessionService.h"
+
 namespace wire {
 
 inline constexpr uint16_t kVersion = 1;
@@ -24,7 +26,7 @@ inline constexpr uint32_t kMaxPayload = 4096;
 inline constexpr size_t kMaxAppId = 64;
 inline constexpr size_t kMaxName = 256;  // session and player names
 inline constexpr size_t kMaxText = 512;  // refusal descriptions
-inline constexpr size_t kMaxBody = 4000;
+inline constexpr size_t kMaxBody = kMaxMessageBody;
 inline constexpr size_t kMaxDatagram = 1024;
 
 enum class Kind : uint8_t {

@@ -11,6 +11,7 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -31,6 +32,7 @@
 #include "board/ClockRandom.h"
 #include "board/ui/KeyCodes.h"
 #include "board/ui/Pictures.h"
+#include "network/ui/MessageField.h"
 #include "network/ui/NetworkWindows.h"
 #include "platform/AlsaSound.h"
 #include "shell/DataDir.h"
@@ -376,11 +378,15 @@ int frmBoard::MsgBox(const std::string& prompt, int buttons, const std::string& 
   return answer == QMessageBox::Ok ? vbOK : vbCancel;
 }
 
-std::string frmBoard::InputBox(const std::string& prompt, const std::string& title) {
-  bool ok = false;
-  const QString text = QInputDialog::getText(this, QString::fromStdString(title.empty() ? kAppTitle : title),
-                                             QString::fromStdString(prompt), QLineEdit::Normal, QString(), &ok);
-  return ok ? text.toStdString() : std::string();
+std::string frmBoard::InputBox(const std::string& prompt, const std::string& title, size_t maxBytes) {
+  QInputDialog box(this);
+  box.setWindowTitle(QString::fromStdString(title.empty() ? kAppTitle : title));
+  box.setLabelText(QString::fromStdString(prompt));
+  box.setInputMode(QInputDialog::TextInput);
+  box.setTextValue(QString());
+  if (maxBytes > 0)
+    if (auto* field = box.findChild<QLineEdit*>()) LimitUtf8(field, maxBytes);
+  return box.exec() == QDialog::Accepted ? box.textValue().toStdString() : std::string();
 }
 
 void frmBoard::DoEvents() { QCoreApplication::processEvents(); }

@@ -93,7 +93,7 @@ class frmBoard : public QMainWindow, public BoardView {
   void SetTimingEnabled(bool on) override;
   void Beep() override;
   int MsgBox(const std::string& prompt, int buttons, const std::string& title) override;
-  std::string InputBox(const std::string& prompt, const std::string& title) override;
+  std::string InputBox(const std::string& prompt, const std::string& title, size_t maxBytes) override;
   void DoEvents() override;
   void WaitForEvents() override;
   void ShowSplash() override;

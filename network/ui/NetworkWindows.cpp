@@ -1,8 +1,10 @@
 #include "network/ui/NetworkWindows.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPushButton>
 #include <cmath>
 #include <stdexcept>
 
@@ -27,6 +29,31 @@ void UseTableFont(QWidget* window) {
 void NetworkMsgBox(QWidget* parent, const QString& prompt) {
   QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), prompt, QMessageBox::Ok, parent);
   box.exec();
+}
+
+NetDialog::NetDialog(QWidget* owner, const QString& caption, int widthTwips, int heightTwips) : QDialog(owner) {
+  setWindowTitle(caption);
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  setFixedSize(TwipsToPixels(widthTwips), TwipsToPixels(heightTwips));
+  UseTableFont(this);
+}
+
+void NetDialog::SetDefaultButton(QPushButton* defaultButton) {
+  // No button becomes the default by taking the focus: Enter's way is ours.
+  for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(false);
+  if (defaultButton) defaultButton->setDefault(true);
+}
+
+void NetDialog::keyPressEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return QDialog::keyPressEvent(event);
+  // A focused button that is not the default leaves Enter to us (the default
+  // one clicks itself); Qt's own dialog would hand it to the default button.
+  auto* target = qobject_cast<QPushButton*>(focusWidget());
+  if (!target) {
+    for (QPushButton* b : findChildren<QPushButton*>())
+      if (b->isDefault()) target = b;
+  }
+  if (target && target->isVisible() && target->isEnabled()) target->click();
 }
 
 void QtListBox::Clear() { list_->clear(); }

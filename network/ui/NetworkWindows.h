@@ -3,6 +3,7 @@
 // share for the life of the board window.
 #pragma once
 
+#include <QDialog>
 #include <QString>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 #include "network/SessionService.h"
 
 class QListWidget;
+class QPushButton;
 class QWidget;
 class frmDPlayDevices;
 class frmJoin;
@@ -24,6 +26,21 @@ void PlaceTwips(QWidget* w, int left, int top, int width, int height);
 void UseTableFont(QWidget* window);
 // A box of these windows: OK only, no icon, the application's title.
 void NetworkMsgBox(QWidget* parent, const QString& prompt);
+
+// What the three windows share: a fixed client area in twips, the table font,
+// and the keys of the desktop they were designed for. A focused button takes
+// Enter (and Space); anywhere else Enter presses the default button, if the
+// window has one. Esc does nothing unless a window has a cancel button.
+class NetDialog : public QDialog {
+ public:
+  NetDialog(QWidget* owner, const QString& caption, int widthTwips, int heightTwips);
+  void reject() override {}
+
+ protected:
+  // Once the controls are made: `defaultButton` (may be null) is the default.
+  void SetDefaultButton(QPushButton* defaultButton);
+  void keyPressEvent(QKeyEvent* event) override;
+};
 
 // A list widget as the session class fills it.
 class QtListBox : public ListBoxPort {

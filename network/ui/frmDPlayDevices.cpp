@@ -10,12 +10,8 @@
 #include "network/ui/NetworkWindows.h"
 #include "network/ui/frmJoin.h"
 
-frmDPlayDevices::frmDPlayDevices(NetworkWindows& net) : QDialog(nullptr), net_(net) {
-  setWindowTitle(QStringLiteral("Select a device"));
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  setFixedSize(TwipsToPixels(3405), TwipsToPixels(2730));
-  UseTableFont(this);
-
+frmDPlayDevices::frmDPlayDevices(NetworkWindows& net)
+    : NetDialog(nullptr, QStringLiteral("Select a device"), 3405, 2730), net_(net) {
   lstServiceProviders = new QListWidget(this);
   PlaceTwips(lstServiceProviders, 0, 0, 3375, 1425);
   lblName = new QLabel(QStringLiteral("Your Name:"), this);
@@ -30,11 +26,7 @@ frmDPlayDevices::frmDPlayDevices(NetworkWindows& net) : QDialog(nullptr), net_(n
   PlaceTwips(cmdJoin, 1080, 2280, 1095, 375);
   cmdStart = new QPushButton(QStringLiteral("Host Session"), this);
   PlaceTwips(cmdStart, 2280, 2280, 1095, 375);
-  // Neither button answers Enter.
-  for (QPushButton* b : {cmdJoin, cmdStart}) {
-    b->setAutoDefault(false);
-    b->setDefault(false);
-  }
+  SetDefaultButton(nullptr);
 
   setTabOrder(cmdJoin, cmdStart);
   setTabOrder(cmdStart, lstServiceProviders);

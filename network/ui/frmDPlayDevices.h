@@ -2,15 +2,14 @@
 // hosts a session or lists the sessions to join.
 #pragma once
 
-#include <QDialog>
+#include "network/ui/NetworkWindows.h"
 
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
-class NetworkWindows;
 
-class frmDPlayDevices : public QDialog {
+class frmDPlayDevices : public NetDialog {
   Q_OBJECT
  public:
   explicit frmDPlayDevices(NetworkWindows& net);
@@ -32,9 +31,6 @@ class frmDPlayDevices : public QDialog {
   QLineEdit* txtGameName = nullptr;
   QPushButton* cmdJoin = nullptr;
   QPushButton* cmdStart = nullptr;
-
- public slots:
-  void reject() override {}  // no cancel button: Esc does nothing
 
  protected:
   void closeEvent(QCloseEvent* event) override;

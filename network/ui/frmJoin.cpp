@@ -8,12 +8,7 @@
 
 #include "network/ui/NetworkWindows.h"
 
-frmJoin::frmJoin(NetworkWindows& net) : QDialog(nullptr), net_(net) {
-  setWindowTitle(QStringLiteral("Join a session"));
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  setFixedSize(TwipsToPixels(3750), TwipsToPixels(2850));
-  UseTableFont(this);
-
+frmJoin::frmJoin(NetworkWindows& net) : NetDialog(nullptr, QStringLiteral("Join a session"), 3750, 2850), net_(net) {
   lblStatus = new QLabel(QStringLiteral("Please select a session and click 'Join'"), this);
   PlaceTwips(lblStatus, 120, 120, 3495, 255);
   lstSessions = new QListWidget(this);
@@ -22,8 +17,7 @@ frmJoin::frmJoin(NetworkWindows& net) : QDialog(nullptr), net_(net) {
   PlaceTwips(cmdJoin, 1440, 2400, 1095, 375);
   cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
   PlaceTwips(cmdCancel, 2640, 2400, 1095, 375);
-  cmdCancel->setAutoDefault(false);
-  cmdJoin->setDefault(true);
+  SetDefaultButton(cmdJoin);
 
   setTabOrder(lstSessions, cmdJoin);
   setTabOrder(cmdJoin, cmdCancel);

@@ -1,14 +1,13 @@
 // "Join a session": the sessions found, and the join itself.
 #pragma once
 
-#include <QDialog>
+#include "network/ui/NetworkWindows.h"
 
 class QLabel;
 class QListWidget;
 class QPushButton;
-class NetworkWindows;
 
-class frmJoin : public QDialog {
+class frmJoin : public NetDialog {
   Q_OBJECT
  public:
   explicit frmJoin(NetworkWindows& net);

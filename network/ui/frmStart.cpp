@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "network/ui/MessageField.h"
 #include "network/ui/NetworkWindows.h"
 
 namespace {
@@ -45,12 +46,8 @@ int ReadyBox(const std::string& body) {
 
 }  // namespace
 
-frmStart::frmStart(NetworkWindows& net, QWidget* owner) : QDialog(owner), net_(net) {
-  setWindowTitle(QStringLiteral("Chatting"));
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  setFixedSize(TwipsToPixels(5520), TwipsToPixels(4005));
-  UseTableFont(this);
-
+frmStart::frmStart(NetworkWindows& net, QWidget* owner)
+    : NetDialog(owner, QStringLiteral("Chatting"), 5520, 4005), net_(net) {
   lblStatus = new QLabel(QStringLiteral("Current Players:"), this);
   PlaceTwips(lblStatus, 120, 120, 3495, 255);
   lstPlayers = new QListWidget(this);
@@ -63,6 +60,7 @@ frmStart::frmStart(NetworkWindows& net, QWidget* owner) : QDialog(owner), net_(n
   PlaceTwips(Label2, 120, 3240, 855, 255);
   txtChat = new QLineEdit(this);
   PlaceTwips(txtChat, 1080, 3180, 2655, 285);
+  LimitUtf8(txtChat, kMaxMessageBody);
   cmdSendText = new QPushButton(QStringLiteral("&Send"), this);
   PlaceTwips(cmdSendText, 2640, 3560, 1095, 375);
   cmdDisable = new QPushButton(QStringLiteral("Disable Join"), this);
@@ -80,8 +78,7 @@ frmStart::frmStart(NetworkWindows& net, QWidget* owner) : QDialog(owner), net_(n
   // Only the handshake ticks the boxes.
   Frame1->setEnabled(false);
 
-  for (QPushButton* b : {cmdDisable, cmdStart}) b->setAutoDefault(false);
-  cmdSendText->setDefault(true);
+  SetDefaultButton(cmdSendText);
 
   setTabOrder(lstPlayers, cmdDisable);
   setTabOrder(cmdDisable, lstText);
@@ -123,7 +120,9 @@ void frmStart::cmdStart_Click() {
 
 void frmStart::cmdSendText_Click() {
   const std::string text = txtChat->text().toStdString();
-  if (net_.board.gDirPlay) net_.board.gDirPlay->SendDPText(msgChat, text);
+  std::shared_ptr<SessionPort> session = net_.board.gDirPlay;
+  // A line that did not go is not shown as said, and stays in the field.
+  if (!session || !session->SendDPText(msgChat, text)) return;
   lstText->addItem(QString::fromStdString(net_.PlayerName() + ": " + text));
   txtChat->clear();
 }

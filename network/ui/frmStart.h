@@ -2,8 +2,9 @@
 // handshake; it closes itself once both sides are ready.
 #pragma once
 
-#include <QDialog>
 #include <array>
+
+#include "network/ui/NetworkWindows.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -12,9 +13,8 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTimer;
-class NetworkWindows;
 
-class frmStart : public QDialog {
+class frmStart : public NetDialog {
   Q_OBJECT
  public:
   frmStart(NetworkWindows& net, QWidget* owner);
@@ -37,9 +37,6 @@ class frmStart : public QDialog {
   QGroupBox* Frame1 = nullptr;
   std::array<QCheckBox*, 3> chk{};  // 1 host, 2 client
   QTimer* msgTimer = nullptr;
-
- public slots:
-  void reject() override {}  // no cancel button: Esc does nothing
 
  protected:
   void closeEvent(QCloseEvent* event) override;

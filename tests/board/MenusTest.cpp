@@ -22,7 +22,7 @@ std::vector<std::string> Steps(const Rig& rig) {
 class BrokenSession : public FakeSession {
  public:
   using FakeSession::FakeSession;
-  void SendDPText(int32_t, const std::string&) override { throw std::runtime_error("session closed"); }
+  bool SendDPText(int32_t, const std::string&) override { throw std::runtime_error("session closed"); }
 };
 
 TEST(GameMenu, SoloGameAbandonsARunningNetworkGame) {

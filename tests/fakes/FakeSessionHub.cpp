@@ -175,6 +175,7 @@ class FakeHubConnection : public SessionService {
     {
       std::lock_guard<std::mutex> lock(hub_->mu_);
       if (player_ == 0 || fromPlayerId != player_) throw SessionError(kSessionErrGeneric, "No such local player.");
+      if (body.size() > kMaxMessageBody) throw SessionError(kSessionErrGeneric, "The message is too long.");
       Open();
       rang = hub_->QueueToOthers(session_, fromPlayerId, type, body);
     }

@@ -80,7 +80,7 @@ int FakeView::MsgBox(const std::string& prompt, int buttons, const std::string& 
   return a;
 }
 
-std::string FakeView::InputBox(const std::string& prompt, const std::string& title) {
+std::string FakeView::InputBox(const std::string& prompt, const std::string& title, size_t) {
   log_.add("input:" + prompt + "|" + title);
   if (inputAnswers.empty()) return "";
   std::string a = inputAnswers.front();
@@ -150,10 +150,11 @@ int32_t FakeSession::GetMessages(int32_t& fromPlayerId, int32_t& toPlayerId) {
   return m.type;
 }
 
-void FakeSession::SendDPText(int32_t msgType, const std::string& text) {
+bool FakeSession::SendDPText(int32_t msgType, const std::string& text) {
   sent.emplace_back(msgType, text);
   log_.add("send:" + std::to_string(msgType) + ":" + text);
   if (onSend) onSend(msgType, text);
+  return true;
 }
 
 void FakeOpponent::ComputerDeploy() {

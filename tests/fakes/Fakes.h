@@ -73,7 +73,7 @@ class FakeView : public BoardView {
   void SetTimingEnabled(bool on) override;
   void Beep() override { log_.add("beep"); }
   int MsgBox(const std::string& prompt, int buttons, const std::string& title) override;
-  std::string InputBox(const std::string& prompt, const std::string& title) override;
+  std::string InputBox(const std::string& prompt, const std::string& title, size_t maxBytes) override;
   void DoEvents() override;
   void WaitForEvents() override;
   void ShowSplash() override;
@@ -130,7 +130,7 @@ class FakeSession : public SessionPort {
   int32_t GetMessages(int32_t& fromPlayerId, int32_t& toPlayerId) override;
   std::string ReadString() override { return current_; }
   std::string GetPlayerName(int32_t) override { return peerName; }
-  void SendDPText(int32_t msgType, const std::string& text) override;
+  bool SendDPText(int32_t msgType, const std::string& text) override;
 
  private:
   EventLog& log_;

@@ -132,7 +132,8 @@ TEST(DirPlay, TheLobbyHoldsBackTheGamesMessagesInOrder) {
   EXPECT_EQ(m.host.LobbyPoll(), msgPositions);
   EXPECT_EQ(m.host.LobbyPoll(), msgChat);
   EXPECT_EQ(m.host.LobbyPoll(), msgReady);
-  EXPECT_EQ(m.host.dp->HeldBackCount(), 1u);
+  EXPECT_EQ(m.host.LobbyPoll(), msgPositions);
+  EXPECT_EQ(m.host.dp->HeldBackCount(), 2u);
   m.client.dp->SendDPText(msgFireMissions, "targets");
 
   // The game takes what the lobby held back first, then the queue.
@@ -223,9 +224,15 @@ TEST(DirPlay, NothingFailsTowardsTheGameOnceTheSessionIsGone) {
   int32_t from = 0;
   ASSERT_EQ(m.host.Poll(from), msgPlayerChange);
 
+  // Only what the service takes counts as sent.
+  EXPECT_TRUE(m.client.dp->SendDPText(msgChat, std::string(kMaxMessageBody, 'y')));
+  EXPECT_FALSE(m.client.dp->SendDPText(msgChat, std::string(kMaxMessageBody + 1, 'y')));
+  ASSERT_EQ(m.host.Poll(from), msgChat);
+  EXPECT_EQ(m.host.Poll(from), 0);
+
   // The host is gone: the client's sends go nowhere, without a word.
   m.host.dp.reset();
-  EXPECT_NO_THROW(m.client.dp->SendDPText(msgPositions, "x"));
+  EXPECT_FALSE(m.client.dp->SendDPText(msgPositions, "x"));
   EXPECT_EQ(m.client.Poll(from), msgPlayerChange);
 
   // Dismantled: nothing is sent or taken, no box; the peer heard the leave.
@@ -235,7 +242,7 @@ TEST(DirPlay, NothingFailsTowardsTheGameOnceTheSessionIsGone) {
   n.client.dp->Dismantle();
   EXPECT_EQ(n.client.dp->state(), DirPlay::State::Dismantled);
   EXPECT_FALSE(n.client.dp->InSession());
-  EXPECT_NO_THROW(n.client.dp->SendDPText(msgChat, "anyone?"));
+  EXPECT_FALSE(n.client.dp->SendDPText(msgChat, "anyone?"));
   EXPECT_EQ(n.client.Poll(from), 0);
   EXPECT_THROW(n.client.dp->GetPlayerName(1), SessionError);
   EXPECT_EQ(n.host.Poll(from), msgPlayerChange);

@@ -441,7 +441,7 @@ TEST(BoardWindow, MessageAndInputBoxesAnswerAsTheGameExpects) {
     dialog->setTextValue(QStringLiteral("Héllo there"));
     dialog->accept();
   });
-  EXPECT_EQ(w.InputBox("Enter Message", "Send Text"), "Héllo there");
+  EXPECT_EQ(w.InputBox("Enter Message", "Send Text", 0), "Héllo there");
   EXPECT_EQ(text, "Enter Message");
 
   WhenModalOpens([](QWidget* modal) {
@@ -450,7 +450,24 @@ TEST(BoardWindow, MessageAndInputBoxesAnswerAsTheGameExpects) {
     dialog->setTextValue(QStringLiteral("never sent"));
     dialog->reject();
   });
-  EXPECT_EQ(w.InputBox("Enter Message", "Send Text"), "");
+  EXPECT_EQ(w.InputBox("Enter Message", "Send Text", 0), "");
+
+  // A limit in bytes of UTF-8: a paste is cut to fit, never inside a
+  // character, and typing at the limit does nothing.
+  WhenModalOpens([](QWidget* modal) {
+    auto* field = modal->findChild<QLineEdit*>();
+    ASSERT_NE(field, nullptr);
+    field->insert(QStringLiteral("a\u2713\u2713"));  // 1 + 3 + 3 bytes
+    EXPECT_EQ(field->text(), QStringLiteral("a\u2713"));
+    QTest::keyClicks(field, "b");
+    field->insert(QStringLiteral("\U0001F600"));  // 4 bytes, two UTF-16 units
+    EXPECT_EQ(field->text(), QStringLiteral("a\u2713b"));
+    field->setCursorPosition(0);
+    field->insert(QStringLiteral("xyz"));
+    EXPECT_EQ(field->text(), QStringLiteral("xa\u2713b"));
+    qobject_cast<QInputDialog*>(modal)->accept();
+  });
+  EXPECT_EQ(w.InputBox("Enter Message", "Send Text", 6), "xa\u2713b");
 }
 
 }  // namespace
