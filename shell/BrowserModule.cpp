@@ -57,7 +57,8 @@ QWidget* CreateBrowser(QWidget* parent, const QStringList& paths, QString* error
     }
     auto* create = reinterpret_cast<DhCreateBrowserFn*>(library.resolve(kCreateBrowserSymbol));
     if (!create) {
-      reasons << library.errorString();
+      // The loader gives no reason for a missing symbol.
+      reasons << QStringLiteral("%1 is not the browser module: it has no %2").arg(path, kCreateBrowserSymbol);
       continue;
     }
     if (QWidget* browser = create(parent)) return browser;

@@ -1,6 +1,6 @@
 // The homepage window's browser lives in a module of its own, loaded the first
-// time that window opens, so the game itself never links Qt WebEngine (which
-// would double its time to first paint; design.md, "Start-up stays light").
+// time that window opens, so the game itself never links Qt WebEngine, which
+// would double its time to first paint.
 #pragma once
 
 #include <QString>

@@ -74,6 +74,14 @@ TEST(HomePage, WithoutItsBrowserItStillOpensAndSaysWhy) {
   EXPECT_TRUE(said->first().contains(bogus));
   EXPECT_EQ(w->lblVersion()->text(), kLabel);
   delete w;
+
+  // A library without the entry point: named, and what it lacks.
+  said.reset(AnswerNextBox());
+  w = new frmWeb({DH_NO_ENTRY_MODULE});
+  ASSERT_EQ(said->size(), 1);
+  EXPECT_EQ(said->first(), QStringLiteral("Dravenholt|Error :" DH_NO_ENTRY_MODULE
+                                          " is not the browser module: it has no DhCreateBrowser"));
+  delete w;
 }
 
 TEST(HomePage, TheBrowserModuleShowsALocalPage) {
