@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +39,15 @@ inline TcpSessionConfig Quick(const std::string& typed = "", uint16_t port = 0) 
   c.peerTimeout = 600ms;
   c.handshakeTimeout = 500ms;
   c.searchTime = 300ms;
+  return c;
+}
+
+// Quick, but a handshake or a silent peer is given half a minute: a link that
+// a test sees closed within a few seconds was closed for another reason.
+inline TcpSessionConfig Patient(const std::string& typed = "") {
+  TcpSessionConfig c = Quick(typed);
+  c.handshakeTimeout = 30s;
+  c.peerTimeout = 30s;
   return c;
 }
 
@@ -144,9 +154,12 @@ class RawPeer {
   RawPeer& operator=(const RawPeer&) = delete;
 
   uint16_t Port() const { return port_; }
-  // For a listening peer: the next connection, as a raw peer of its own.
+  // For a listening peer: the next connection within 3 seconds, as a raw peer
+  // of its own (one that reads nothing when none came).
   std::unique_ptr<RawPeer> Accept() const {
-    return std::unique_ptr<RawPeer>(new RawPeer(::accept(fd_, nullptr, nullptr), 0));
+    pollfd p{fd_, POLLIN, 0};
+    const int fd = ::poll(&p, 1, 3000) > 0 ? ::accept(fd_, nullptr, nullptr) : -1;
+    return std::unique_ptr<RawPeer>(new RawPeer(fd, 0));
   }
 
   void Write(const std::string& bytes) const {
@@ -194,6 +207,31 @@ class RawPeer {
 
   int fd_ = -1;
   uint16_t port_ = 0;
+};
+
+// A host played by hand: `script` gets the first connection to it, on a thread
+// of its own, which Finish (or the end of this) waits for.
+class FakeHost {
+ public:
+  explicit FakeHost(std::function<void(RawPeer&)> script) : thread_([this, script] { script(*listener_.Accept()); }) {}
+  ~FakeHost() { Finish(); }
+  void Finish() {
+    if (thread_.joinable()) thread_.join();
+  }
+  FakeHost(const FakeHost&) = delete;
+  FakeHost& operator=(const FakeHost&) = delete;
+
+  // What a listing of it would have found.
+  SessionDesc Desc() const {
+    SessionDesc d;
+    d.guidApplication = kApp;
+    d.address = "127.0.0.1:" + std::to_string(listener_.Port());
+    return d;
+  }
+
+ private:
+  RawPeer listener_{0};
+  std::thread thread_;
 };
 
 inline wire::Frame Hello(const std::string& app = kApp) {
