@@ -147,7 +147,7 @@ void SessionWorker::ClientFrame(Link* link, Frame& frame) {
     switch (frame.kind) {
       case Kind::PlayerAdded:
         if (frame.id == localId || !addPlayer({frame.id, frame.friendlyName, frame.formalName})) return broken();
-        if (localId != 0) Deliver(0, DPSYS_CREATEPLAYERORGROUP, std::to_string(frame.id), true);
+        if (!Deliver(frame.id, 0, DPSYS_CREATEPLAYERORGROUP, std::to_string(frame.id))) return broken();
         return;
       case Kind::PlayerRemoved: {
         bool known = false;
@@ -159,7 +159,13 @@ void SessionWorker::ClientFrame(Link* link, Frame& frame) {
           known = it != players.end();
           if (known) players.erase(it);
         }
-        if (known && localId != 0) Deliver(0, DPSYS_DESTROYPLAYERORGROUP, std::to_string(frame.id), true);
+        if (!known) return;
+        const std::string body = std::to_string(frame.id);
+        if (!Deliver(frame.id, 0, DPSYS_DESTROYPLAYERORGROUP, body)) {
+          // Full: we leave, and this player is gone with the rest.
+          Deliver(frame.id, 0, DPSYS_DESTROYPLAYERORGROUP, body, true);
+          return broken();
+        }
         return;
       }
       case Kind::YouAre: {
@@ -191,7 +197,7 @@ void SessionWorker::ClientFrame(Link* link, Frame& frame) {
                   std::any_of(players.begin(), players.end(), [&](const SessionPlayer& p) { return p.id == frame.id; });
         }
         if (localId == 0 || !known) return;  // not for a player of ours: dropped
-        if (!Deliver(frame.id, frame.type, frame.body, false)) return broken();
+        if (!Deliver(frame.id, frame.id, frame.type, frame.body)) return broken();
         return;
       }
       case Kind::SessionUpdate: {
@@ -241,5 +247,5 @@ void SessionWorker::LoseSession() {
         players.end());
   }
   if (!server_) heartbeat_->stop();
-  for (int32_t id : gone) Deliver(0, DPSYS_DESTROYPLAYERORGROUP, std::to_string(id), true);
+  for (int32_t id : gone) Deliver(id, 0, DPSYS_DESTROYPLAYERORGROUP, std::to_string(id), true);
 }

@@ -68,18 +68,29 @@ void SessionWorker::AnswerQueries() {
     if (!datagram.isValid() || data.size() > static_cast<qsizetype>(wire::kMaxDatagram) || datagram.senderPort() <= 0)
       continue;
     const auto appId = wire::DecodeQuery(std::string_view(data.constData(), static_cast<size_t>(data.size())));
-    const wire::SessionInfo info = Info();
+    const wire::SessionInfo info = Listed();
     if (!appId || *appId != info.appId) continue;
-    // A few answers a second are plenty for people looking for a game.
+    // A few answers a second are plenty for people looking for a game, and
+    // one asker may have only a share of them, so it cannot starve the rest.
     const qint64 window = clock_.elapsed() / 1000;
     if (window != answerWindow_) {
       answerWindow_ = window;
       answersInWindow_ = 0;
+      answeredInWindow_.clear();
     }
-    if (++answersInWindow_ > 20) continue;
+    const QHostAddress source = datagram.senderAddress();
+    auto asker = std::find_if(answeredInWindow_.begin(), answeredInWindow_.end(),
+                              [&](const auto& a) { return a.first == source; });
+    if (answersInWindow_ >= 20 || (asker != answeredInWindow_.end() && asker->second >= 5)) continue;
+    ++answersInWindow_;
+    if (asker == answeredInWindow_.end()) {
+      answeredInWindow_.emplace_back(source, 1);
+    } else {
+      ++asker->second;
+    }
     const auto answer = wire::EncodeAnswer({info, server_->serverPort()});
     if (!answer) continue;
-    discovery_->writeDatagram(answer->data(), static_cast<qint64>(answer->size()), datagram.senderAddress(),
+    discovery_->writeDatagram(answer->data(), static_cast<qint64>(answer->size()), source,
                               static_cast<quint16>(datagram.senderPort()));
   }
 }
@@ -90,8 +101,21 @@ wire::SessionInfo SessionWorker::Info() {
   return {d.guidApplication, d.sessionName, d.maxPlayers, static_cast<int32_t>(state_.players.size()), d.flags};
 }
 
-std::string SessionWorker::Unjoinable() {
-  const wire::SessionInfo info = Info();
+int32_t SessionWorker::SeatsHeld(const Link* except) {
+  return static_cast<int32_t>(std::count_if(peers_.begin(), peers_.end(), [&](const Link* link) {
+    return link != except && link->stage == Stage::Member && link->playerId == 0;
+  }));
+}
+
+wire::SessionInfo SessionWorker::Listed() {
+  wire::SessionInfo info = Info();
+  info.currentPlayers += SeatsHeld(nullptr);
+  return info;
+}
+
+std::string SessionWorker::Unjoinable(const Link* joining) {
+  wire::SessionInfo info = Info();
+  info.currentPlayers += SeatsHeld(joining);
   if (info.flags & DPSESSION_JOINDISABLED) return "The session does not accept new players.";
   if (!Joinable(info) || static_cast<size_t>(info.currentPlayers) >= kMaxPlayers) return "The session is full.";
   return {};
@@ -108,7 +132,8 @@ void SessionWorker::HostFrame(Link* link, Frame& frame) {
       return AddRemotePlayer(link, frame);
     case Kind::Send: {
       if (link->playerId == 0) return DropPeer(link);
-      if (!Deliver(link->playerId, frame.type, frame.body, false)) return DropPeer(link);
+      Deliver(link->playerId, link->playerId, frame.type, frame.body);
+      if (link->dead) return;  // it was flooding us
       const Frame relay{.kind = Kind::Message, .id = link->playerId, .type = frame.type, .body = frame.body};
       const auto peers = peers_;
       for (Link* other : peers)
@@ -133,13 +158,14 @@ void SessionWorker::Greet(Link* link, const Frame& hello) {
                   ", not " + std::to_string(hello.version) + ").");
   if (hello.appId != info.appId) return refuse("The session belongs to another program.");
   if (hello.purpose == wire::Purpose::Query) {
-    Write(link, Frame{.kind = Kind::Session, .session = info});
+    Write(link, Frame{.kind = Kind::Session, .session = Listed()});
     return DropPeer(link);
   }
   if (const std::string why = Unjoinable(); !why.empty()) return refuse(why);
 
+  // Its deadline runs on: a welcomed connection that never creates its player
+  // must not hold its seat for long.
   link->stage = Stage::Member;
-  link->deadline->stop();
   std::vector<SessionPlayer> players;
   {
     std::lock_guard lock(state_.mutex);
@@ -154,7 +180,7 @@ void SessionWorker::Greet(Link* link, const Frame& hello) {
 }
 
 void SessionWorker::AddRemotePlayer(Link* link, const Frame& frame) {
-  std::string why = Unjoinable();
+  std::string why = Unjoinable(link);
   int32_t number = kSessionErrGeneric;
   int32_t id = 0;
   int32_t hostId = 0;
@@ -179,13 +205,14 @@ void SessionWorker::AddRemotePlayer(Link* link, const Frame& frame) {
     return;
   }
   link->playerId = id;
+  link->deadline->stop();
   Write(link, Frame{.kind = Kind::YouAre, .id = id});
   const Frame added{
       .kind = Kind::PlayerAdded, .id = id, .friendlyName = frame.friendlyName, .formalName = frame.formalName};
   const auto peers = peers_;
   for (Link* other : peers)
     if (other != link && other->stage == Stage::Member) Write(other, added);
-  if (hostId != 0) Deliver(0, DPSYS_CREATEPLAYERORGROUP, std::to_string(id), true);
+  if (hostId != 0) Deliver(id, 0, DPSYS_CREATEPLAYERORGROUP, std::to_string(id));
 }
 
 void SessionWorker::DropPeer(Link* link) {
@@ -205,7 +232,12 @@ void SessionWorker::DropPeer(Link* link) {
   const auto peers = peers_;
   for (Link* other : peers)
     if (other->stage == Stage::Member) Write(other, Frame{.kind = Kind::PlayerRemoved, .id = id});
-  if (hostId != 0) Deliver(0, DPSYS_DESTROYPLAYERORGROUP, std::to_string(id), true);
+  if (hostId != 0) Deliver(id, 0, DPSYS_DESTROYPLAYERORGROUP, std::to_string(id));
+}
+
+SessionWorker::Link* SessionWorker::PeerOf(int32_t playerId) {
+  const auto it = std::find_if(peers_.begin(), peers_.end(), [&](const Link* l) { return l->playerId == playerId; });
+  return it == peers_.end() ? nullptr : *it;
 }
 
 void SessionWorker::SessionChanged() {

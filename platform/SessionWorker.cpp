@@ -239,15 +239,26 @@ void SessionWorker::Send(int32_t type, std::string body) {
 
 // ---- Both ----------------------------------------------------------------------------
 
-bool SessionWorker::Deliver(int32_t from, int32_t type, std::string body, bool system) {
+bool SessionWorker::Deliver(int32_t origin, int32_t from, int32_t type, std::string body, bool pastCap) {
+  int32_t flooder = 0;
   {
     std::lock_guard lock(state_.mutex);
     if (state_.localId == 0) return true;  // no player of ours to take it
-    if (!system && state_.queue.size() >= kMaxQueued) return false;
-    state_.queue.push_back({from, state_.localId, type, std::move(body)});
+    SessionMessage message{from, state_.localId, type, std::move(body)};
+    auto& queue = state_.queue;
+    if (pastCap) {
+      queue.AddPastCap(origin, std::move(message));
+    } else if (!server_ && queue.Full()) {
+      return false;  // everyone reaches us through the host: we are the ones to go
+    } else {
+      flooder = queue.Add(origin, std::move(message));
+    }
   }
   Wake();
-  return true;
+  if (flooder != 0) {
+    if (Link* link = PeerOf(flooder)) DropPeer(link);
+  }
+  return flooder != origin;
 }
 
 void SessionWorker::Wake() {

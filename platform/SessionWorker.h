@@ -4,9 +4,9 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QHostAddress>
 #include <QObject>
 #include <QTimer>
-#include <deque>
 #include <functional>
 #include <future>
 #include <memory>
@@ -15,12 +15,19 @@
 #include <vector>
 
 #include "network/SessionService.h"
+#include "platform/SessionQueue.h"
 #include "platform/SessionWire.h"
 #include "platform/TcpSessionService.h"
 
 class QTcpServer;
 class QTcpSocket;
 class QUdpSocket;
+
+// Bounds on what peers can make us hold.
+inline constexpr size_t kMaxLinks = 64;
+inline constexpr size_t kMaxPlayers = 64;
+inline constexpr size_t kMaxQueued = 4096;
+inline constexpr qint64 kMaxBacklog = 1 << 20;  // unsent bytes to one peer
 
 // What both threads see, under `mutex`.
 struct SessionState {
@@ -31,14 +38,8 @@ struct SessionState {
   SessionDesc desc;
   std::vector<SessionPlayer> players;  // in the order they entered
   int32_t localId = 0;
-  std::deque<SessionMessage> queue;
+  SessionQueue queue{kMaxQueued};
 };
-
-// Bounds on what peers can make us hold.
-inline constexpr size_t kMaxLinks = 64;
-inline constexpr size_t kMaxPlayers = 64;
-inline constexpr size_t kMaxQueued = 4096;
-inline constexpr qint64 kMaxBacklog = 1 << 20;  // unsent bytes to one peer
 
 template <class T>
 using Reply = std::shared_ptr<std::promise<T>>;
@@ -81,8 +82,14 @@ class SessionWorker : public QObject {
   void Greet(Link* link, const wire::Frame& hello);
   void AddRemotePlayer(Link* link, const wire::Frame& frame);
   void DropPeer(Link* link);
+  Link* PeerOf(int32_t playerId);
+  // The session with currentPlayers = its players (Info), or = every seat
+  // taken, welcomed connections without a player yet included (Listed).
   wire::SessionInfo Info();
-  std::string Unjoinable();  // why no one may join now, "" if one may
+  wire::SessionInfo Listed();
+  int32_t SeatsHeld(const Link* except);
+  // Why no one (but `joining`, whose seat is its own) may join now, "" if one may.
+  std::string Unjoinable(const Link* joining = nullptr);
 
   // Client side.
   void ClientFrame(Link* link, wire::Frame& frame);
@@ -90,7 +97,10 @@ class SessionWorker : public QObject {
   void FailJoin(const std::string& why);
   void LoseSession();
 
-  bool Deliver(int32_t from, int32_t type, std::string body, bool system);
+  // Queues a message from or about player `origin` for our player. A full
+  // queue on the host drops the flooder's connection (perhaps the sender's);
+  // on a client it refuses the message (false), unless `pastCap`.
+  bool Deliver(int32_t origin, int32_t from, int32_t type, std::string body, bool pastCap = false);
   void Wake();
 
   SessionState& state_;
@@ -102,6 +112,8 @@ class SessionWorker : public QObject {
   QUdpSocket* discovery_ = nullptr;
   qint64 answerWindow_ = 0;  // for the rate limit of discovery answers
   int answersInWindow_ = 0;
+  // Answers per source in this window; only sources answered need remembering.
+  std::vector<std::pair<QHostAddress, int>> answeredInWindow_;
   std::vector<Link*> peers_;  // host: every accepted connection, in order
   Link* hostLink_ = nullptr;  // client: the connection to the host
   Reply<void> joinReply_;

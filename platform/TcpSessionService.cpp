@@ -168,7 +168,7 @@ void TcpSessionService::OpenCreate(const SessionDesc& desc) {
     s.desc.currentPlayers = 0;
     s.desc.address.clear();
     s.players.clear();
-    s.queue.clear();
+    s.queue.Clear();
   }
   impl_->hostedPort =
       impl_->Call<uint16_t>([port = impl_->config.port](SessionWorker& w, auto reply) { w.Host(port, reply); });
@@ -248,9 +248,7 @@ SessionMessage TcpSessionService::Receive() {
   std::lock_guard lock(impl_->state.mutex);
   auto& queue = impl_->state.queue;
   if (queue.empty()) throw Failure("No message is waiting.");
-  SessionMessage message = std::move(queue.front());
-  queue.pop_front();
-  return message;
+  return queue.Pop();
 }
 
 void TcpSessionService::Send(int32_t fromPlayerId, int32_t type, const std::string& body) {

@@ -1,0 +1,198 @@
+// What hostile peers on loopback can hold of a host: its seats, its queue of
+// unread messages, its discovery answers.
+#include "SessionTestKit.h"
+#include "platform/SessionWorker.h"
+
+using namespace kit;
+using wire::Frame;
+using wire::Kind;
+
+namespace {
+
+// Silent raw peers are not dropped for silence while a test runs.
+TcpSessionConfig Patient() {
+  TcpSessionConfig c = Quick();
+  c.peerTimeout = 10s;
+  c.handshakeTimeout = 1500ms;
+  return c;
+}
+
+std::optional<Frame> Await(const RawPeer& peer, Kind kind) {
+  for (int i = 0; i < 64; ++i) {
+    const auto frame = peer.Read();
+    if (!frame || frame->kind == kind) return frame;
+  }
+  return std::nullopt;
+}
+
+// Joins and creates a player; its id, or 0.
+int32_t Enter(const RawPeer& peer, const std::string& name) {
+  peer.Write(Hello());
+  peer.Write(Frame{.kind = Kind::CreatePlayer, .friendlyName = name});
+  const auto you = Await(peer, Kind::YouAre);
+  return you ? you->id : 0;
+}
+
+std::string Burst(size_t messages) {
+  const std::string one = wire::Encode(Frame{.kind = Kind::Send, .type = 7}).value();
+  std::string bytes;
+  for (size_t i = 0; i < messages; ++i) bytes += one;
+  return bytes;
+}
+
+std::vector<std::string> Drain(SessionService& s, int32_t me) {
+  std::vector<std::string> seen;
+  while (s.MessageCount(me) > 0) {
+    const SessionMessage m = s.Receive();
+    seen.push_back(std::to_string(m.from) + ":" + std::to_string(m.type) + ":" + m.body);
+  }
+  return seen;
+}
+
+std::string Notice(int32_t type, int32_t player) { return "0:" + std::to_string(type) + ":" + std::to_string(player); }
+
+}  // namespace
+
+TEST(SessionLimits, AWelcomedConnectionHoldsASeatUntilItCreatesItsPlayerOrTimesOut) {
+  Member host = Host(3, Patient());
+  RawPeer early(host.port), squatter(host.port);
+  for (const RawPeer* peer : {&early, &squatter}) {
+    peer->Write(Hello());
+    const auto welcome = peer->Read();
+    ASSERT_TRUE(welcome && welcome->kind == Kind::Welcome);
+    EXPECT_EQ(welcome->session.currentPlayers, 1);  // one PlayerAdded follows, not more
+  }
+  RawPeer late(host.port);
+  late.Write(Hello());
+  const auto refused = late.Read();
+  ASSERT_TRUE(refused && refused->kind == Kind::Refuse);
+  EXPECT_EQ(refused->text, "The session is full.");
+  for (const std::string& typed : {"127.0.0.1:" + std::to_string(host.port), std::string()})
+    EXPECT_TRUE(ListAt(typed, host.port).empty()) << typed;
+  EXPECT_EQ(host.service->GetSessionDesc().currentPlayers, 1);
+
+  early.Write(Frame{.kind = Kind::CreatePlayer, .friendlyName = "Carol"});
+  EXPECT_TRUE(Await(early, Kind::YouAre));  // its own seat is the one it fills
+  EXPECT_TRUE(squatter.ClosedWithin(5s));   // silent, though the heartbeat alone would spare it
+  EXPECT_FALSE(early.ClosedWithin(300ms));  // a player has no such deadline
+  EXPECT_NE(Join(host.port, "Bob").id, 0);
+}
+
+// The host's game reads nothing until the end. Each time the queue is full,
+// whatever comes next (a leaving, a joining, a message) costs the flooder its
+// connection and everything it had waiting.
+TEST(SessionLimits, AFullQueueDropsTheFlooderAndKeepsTheQuietPlayers) {
+  Member host = Host(4, Patient());
+  SessionService& game = *host.service;
+  auto count = [&] { return static_cast<size_t>(game.MessageCount(host.id)); };
+  auto flood = [&](const RawPeer& flooder, const std::string& name, size_t over) {
+    const size_t before = count();
+    const int32_t id = Enter(flooder, name);
+    EXPECT_TRUE(id != 0 && WaitUntil([&] { return count() == before + 1; }));
+    flooder.Write(Burst(kMaxQueued + over - std::min(count(), kMaxQueued)));
+    return id;
+  };
+
+  auto talker = std::make_unique<RawPeer>(host.port);
+  const int32_t t = Enter(*talker, "Talker");
+  talker->Write(Frame{.kind = Kind::Send, .type = 2, .body = "bye"});
+  ASSERT_TRUE(WaitUntil([&] { return count() == 2; }));
+  RawPeer first(host.port);
+  const int32_t f = flood(first, "First", 0);
+  ASSERT_TRUE(WaitUntil([&] { return count() == kMaxQueued; }));
+  talker.reset();
+  EXPECT_TRUE(first.ClosedWithin(3s));
+  ASSERT_TRUE(WaitUntil([&] { return count() == 4; }));
+
+  RawPeer second(host.port);
+  const int32_t g = flood(second, "Second", 0);
+  ASSERT_TRUE(WaitUntil([&] { return count() == kMaxQueued; }));
+  RawPeer quiet(host.port);
+  const int32_t q = Enter(quiet, "Quiet");
+  EXPECT_TRUE(second.ClosedWithin(3s));
+  ASSERT_TRUE(WaitUntil([&] { return count() == 6; }));
+
+  RawPeer third(host.port);
+  const int32_t h = flood(third, "Third", 1);  // its own message is the one too many
+  EXPECT_TRUE(third.ClosedWithin(3s));
+  ASSERT_TRUE(WaitUntil([&] { return count() == 7; }));
+  quiet.Write(Frame{.kind = Kind::Send, .type = 2, .body = "mine"});
+  ASSERT_TRUE(WaitUntil([&] { return count() == 8; }));
+  EXPECT_EQ(Drain(game, host.id),
+            (std::vector<std::string>{Notice(DPSYS_CREATEPLAYERORGROUP, t), std::to_string(t) + ":2:bye",
+                                      Notice(DPSYS_DESTROYPLAYERORGROUP, t), Notice(DPSYS_DESTROYPLAYERORGROUP, f),
+                                      Notice(DPSYS_CREATEPLAYERORGROUP, q), Notice(DPSYS_DESTROYPLAYERORGROUP, g),
+                                      Notice(DPSYS_DESTROYPLAYERORGROUP, h), std::to_string(q) + ":2:mine"}));
+  ASSERT_EQ(game.Players().size(), 2u);
+  EXPECT_EQ(game.Players()[1].id, q);
+}
+
+// The same rule on a tiny queue: a tie goes against the newcomer's own
+// origin, and what the game has read no longer counts against anyone.
+TEST(SessionLimits, TheFlooderIsWhoeverHasTheMostWaitingNow) {
+  auto from = [](int32_t player) { return SessionMessage{player, 9, 2, std::to_string(player)}; };
+  SessionQueue queue(3);
+  for (int32_t player : {1, 2, 3}) queue.Add(player, from(player));
+  EXPECT_EQ(queue.Add(2, from(2)), 2);  // one each: the newcomer's own goes
+  EXPECT_EQ(queue.size(), 2u);
+  queue.Add(1, from(1));
+  while (!queue.empty()) queue.Pop();
+  for (int32_t player : {2, 2, 1}) queue.Add(player, from(player));
+  EXPECT_EQ(queue.Add(3, from(3)), 2);  // not 1, whose earlier ones were read
+  EXPECT_EQ(queue.Pop().body, "1");
+  EXPECT_EQ(queue.Pop().body, "3");
+}
+
+TEST(SessionLimits, PlayersThatComeAndGoUnreadLeaveNothingQueued) {
+  Member host = Host(0, Patient());
+  for (int i = 0; i < 300; ++i) {
+    RawPeer visitor(host.port);
+    ASSERT_NE(Enter(visitor, "Visitor " + std::to_string(i)), 0);
+  }
+  EXPECT_TRUE(
+      WaitUntil([&] { return host.service->Players().size() == 1 && host.service->MessageCount(host.id) == 0; }));
+}
+
+// Two sources on loopback: ::1 asks all the time, from three ports, while an
+// honest search goes out from 127.0.0.1.
+TEST(SessionLimits, OneAskerGetsOnlyItsShareOfDiscoveryAnswers) {
+  if (!HaveIpv6Loopback()) GTEST_SKIP() << "no ::1 here";
+  Member host = Host(2);
+  const std::string query = wire::EncodeQuery(kApp).value();
+  sockaddr_in6 to{};
+  to.sin6_family = AF_INET6;
+  to.sin6_addr = in6addr_loopback;
+  to.sin6_port = htons(host.port);
+  int heard[2] = {0, 0};  // answers to the flood, and to one question a second after it
+  std::jthread flood([&] {
+    int sockets[3];
+    for (int& fd : sockets) fd = ::socket(AF_INET6, SOCK_DGRAM, 0);
+    // Well under a second of asking, so its answers fall in at most two of
+    // the host's seconds; the late question comes in a later one.
+    const auto start = std::chrono::steady_clock::now();
+    bool askedLate = false;
+    for (int i = 0; std::chrono::steady_clock::now() < start + 2200ms; ++i) {
+      const auto now = std::chrono::steady_clock::now();
+      const bool late = now >= start + 1700ms;
+      if (now < start + 600ms || (late && !askedLate)) {
+        ::sendto(sockets[i % 3], query.data(), query.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        askedLate = late;
+      }
+      std::this_thread::sleep_for(1ms);
+      char datagram[2048];
+      for (int fd : sockets) {
+        ssize_t got;
+        while ((got = ::recv(fd, datagram, sizeof datagram, MSG_DONTWAIT)) > 0)
+          heard[late] += wire::DecodeAnswer(std::string_view(datagram, static_cast<size_t>(got))) ? 1 : 0;
+      }
+    }
+    for (int fd : sockets) ::close(fd);
+  });
+  std::this_thread::sleep_for(100ms);
+  const auto found = ListAt("", host.port);
+  flood.join();
+  EXPECT_EQ(found.size(), 1u);
+  EXPECT_GE(heard[0], 1);
+  EXPECT_LE(heard[0], 10);
+  EXPECT_EQ(heard[1], 1);
+}
