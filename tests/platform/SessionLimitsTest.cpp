@@ -9,8 +9,9 @@ using wire::Kind;
 
 namespace {
 
-// Silent raw peers are not dropped for silence while a test runs.
-TcpSessionConfig Patient() {
+// Silent raw peers are not dropped for silence while a test runs, but a
+// handshake or a player that does not come is soon given up on.
+TcpSessionConfig ShortDeadline() {
   TcpSessionConfig c = Quick();
   c.peerTimeout = 10s;
   c.handshakeTimeout = 1500ms;
@@ -54,7 +55,7 @@ std::string Notice(int32_t type, int32_t player) { return "0:" + std::to_string(
 }  // namespace
 
 TEST(SessionLimits, AWelcomedConnectionHoldsASeatUntilItCreatesItsPlayerOrTimesOut) {
-  Member host = Host(3, Patient());
+  Member host = Host(3, ShortDeadline());
   RawPeer early(host.port), squatter(host.port);
   for (const RawPeer* peer : {&early, &squatter}) {
     peer->Write(Hello());
@@ -82,7 +83,7 @@ TEST(SessionLimits, AWelcomedConnectionHoldsASeatUntilItCreatesItsPlayerOrTimesO
 // whatever comes next (a leaving, a joining, a message) costs the flooder its
 // connection and everything it had waiting.
 TEST(SessionLimits, AFullQueueDropsTheFlooderAndKeepsTheQuietPlayers) {
-  Member host = Host(4, Patient());
+  Member host = Host(4, ShortDeadline());
   SessionService& game = *host.service;
   auto count = [&] { return static_cast<size_t>(game.MessageCount(host.id)); };
   auto flood = [&](const RawPeer& flooder, const std::string& name, size_t over) {
@@ -144,7 +145,7 @@ TEST(SessionLimits, TheFlooderIsWhoeverHasTheMostWaitingNow) {
 }
 
 TEST(SessionLimits, PlayersThatComeAndGoUnreadLeaveNothingQueued) {
-  Member host = Host(0, Patient());
+  Member host = Host(0, ShortDeadline());
   for (int i = 0; i < 300; ++i) {
     RawPeer visitor(host.port);
     ASSERT_NE(Enter(visitor, "Visitor " + std::to_string(i)), 0);
