@@ -81,7 +81,9 @@ void SessionWorker::AnswerQueries() {
     const QHostAddress source = datagram.senderAddress();
     auto asker = std::find_if(answeredInWindow_.begin(), answeredInWindow_.end(),
                               [&](const auto& a) { return a.first == source; });
-    if (answersInWindow_ >= 20 || (asker != answeredInWindow_.end() && asker->second >= 5)) continue;
+    if (answersInWindow_ >= kAnswersPerSecond ||
+        (asker != answeredInWindow_.end() && asker->second >= kAnswersPerSource))
+      continue;
     ++answersInWindow_;
     if (asker == answeredInWindow_.end()) {
       answeredInWindow_.emplace_back(source, 1);
@@ -101,21 +103,16 @@ wire::SessionInfo SessionWorker::Info() {
   return {d.guidApplication, d.sessionName, d.maxPlayers, static_cast<int32_t>(state_.players.size()), d.flags};
 }
 
-int32_t SessionWorker::SeatsHeld(const Link* except) {
-  return static_cast<int32_t>(std::count_if(peers_.begin(), peers_.end(), [&](const Link* link) {
+wire::SessionInfo SessionWorker::Listed(const Link* except) {
+  wire::SessionInfo info = Info();
+  info.currentPlayers += static_cast<int32_t>(std::count_if(peers_.begin(), peers_.end(), [&](const Link* link) {
     return link != except && link->stage == Stage::Member && link->playerId == 0;
   }));
-}
-
-wire::SessionInfo SessionWorker::Listed() {
-  wire::SessionInfo info = Info();
-  info.currentPlayers += SeatsHeld(nullptr);
   return info;
 }
 
 std::string SessionWorker::Unjoinable(const Link* joining) {
-  wire::SessionInfo info = Info();
-  info.currentPlayers += SeatsHeld(joining);
+  const wire::SessionInfo info = Listed(joining);
   if (info.flags & DPSESSION_JOINDISABLED) return "The session does not accept new players.";
   if (!Joinable(info) || static_cast<size_t>(info.currentPlayers) >= kMaxPlayers) return "The session is full.";
   return {};

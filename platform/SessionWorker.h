@@ -28,6 +28,8 @@ inline constexpr size_t kMaxLinks = 64;
 inline constexpr size_t kMaxPlayers = 64;
 inline constexpr size_t kMaxQueued = 4096;
 inline constexpr qint64 kMaxBacklog = 1 << 20;  // unsent bytes to one peer
+inline constexpr int kAnswersPerSecond = 20;    // discovery answers, from everyone
+inline constexpr int kAnswersPerSource = 5;     // of those, to any one address
 
 // What both threads see, under `mutex`.
 struct SessionState {
@@ -84,10 +86,9 @@ class SessionWorker : public QObject {
   void DropPeer(Link* link);
   Link* PeerOf(int32_t playerId);
   // The session with currentPlayers = its players (Info), or = every seat
-  // taken, welcomed connections without a player yet included (Listed).
+  // taken, welcomed connections without a player yet but `except` included (Listed).
   wire::SessionInfo Info();
-  wire::SessionInfo Listed();
-  int32_t SeatsHeld(const Link* except);
+  wire::SessionInfo Listed(const Link* except = nullptr);
   // Why no one (but `joining`, whose seat is its own) may join now, "" if one may.
   std::string Unjoinable(const Link* joining = nullptr);
 
