@@ -177,6 +177,13 @@ frmBoard::frmBoard(SoundPort* sound, RandomSource* random, QString appPath, std:
   timing_->setInterval(kTimingMs);
   connect(timing_, &QTimer::timeout, this, [this] { board_->Timing_Timer(); });
 
+  // The window holds the keyboard itself. The menu bar hands it back when it
+  // leaves its keyboard mode (after Alt, or a menu closed with Esc), and a
+  // click on the board takes it back, which ends that mode. With no focus
+  // widget the bar would keep the keys for the rest of the run.
+  setFocusPolicy(Qt::ClickFocus);
+  setFocus(Qt::OtherFocusReason);
+
   // Keys are watched application-wide so that they reach the game before any control.
   qApp->installEventFilter(this);
 }

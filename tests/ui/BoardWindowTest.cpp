@@ -22,6 +22,17 @@
 
 namespace {
 
+// Keys go where a player's keyboard sends them: to the window, which hands
+// them to its focus widget or the open menu. Nothing here sets a focus.
+void Press(QWidget& w, Qt::Key key) { QTest::keyClick(w.windowHandle(), key); }
+
+std::vector<int> Codes(const RecordingBoard& w) {
+  std::vector<int> out;
+  for (const auto& [code, shift] : w.keys)
+    if (code != 18) out.push_back(code);  // Alt itself is reported too; not the point here
+  return out;
+}
+
 QStringList Captions(const QMenu* menu) {
   QStringList out;
   for (QAction* a : menu->actions()) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
@@ -252,53 +263,110 @@ TEST(BoardWindow, ClickSurfaceReportsReleasesInTwips) {
   EXPECT_EQ(ups[2].y, 8985.0f);
 }
 
-TEST(BoardWindow, EveryKeyDownReachesTheGameWhateverHasFocus) {
+TEST(BoardWindow, EveryKeyDownReachesTheGame) {
   WindowRig rig;
   RecordingBoard& w = rig.w();
   ASSERT_TRUE(rig.Start());
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  QWidget* focus = QApplication::focusWidget();
 
-  // Two focusable children, so a key could in principle move focus between them.
-  w.Picture1()->setFocusPolicy(Qt::StrongFocus);
-  w.StatusBar()->setFocusPolicy(Qt::StrongFocus);
-  w.Picture1()->setFocus();
+  Press(w, Qt::Key_Up);
+  Press(w, Qt::Key_Q);
+  Press(w, Qt::Key_Escape);
+  QTest::keyClick(w.windowHandle(), Qt::Key_Left, Qt::ShiftModifier);
+  Press(w, Qt::Key_Tab);
+  Press(w, Qt::Key_Right);
+  QTest::simulateEvent(w.windowHandle(), true, Qt::Key_Down, Qt::NoModifier, QString(), false);
+  QTest::simulateEvent(w.windowHandle(), true, Qt::Key_Down, Qt::NoModifier, QString(), true);
+  QTest::keyRelease(w.windowHandle(), Qt::Key_Down);
+  Press(w, Qt::Key_7);
+  Press(w, Qt::Key_PageDown);
 
-  QTest::keyClick(w.Picture1(), Qt::Key_Up);
-  QTest::keyClick(w.touchpad(), Qt::Key_Q);
-  QTest::keyClick(&w, Qt::Key_Escape);
-  QTest::keyClick(w.Picture1(), Qt::Key_Left, Qt::ShiftModifier);
-  QTest::keyClick(w.Picture1(), Qt::Key_Tab);
-  QTest::keyClick(w.Picture1(), Qt::Key_Right);
-  QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier, QString(), true);
-  QApplication::sendEvent(w.Picture1(), &repeat);
-  QKeyEvent repeatAgain(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier, QString(), true);
-  QApplication::sendEvent(w.Picture1(), &repeatAgain);
-  QTest::keyClick(w.Picture1(), Qt::Key_7);
-  QTest::keyClick(w.Picture1(), Qt::Key_PageDown);
-
-  // Shift is a key of its own (16) before Shift+Left.
+  // Shift is a key of its own (16) before Shift+Left; auto-repeat counts.
   const std::vector<std::pair<int, int>> expected = {{38, 0}, {81, 0}, {27, 0}, {16, 1}, {37, 1}, {9, 0},
                                                      {39, 0}, {40, 0}, {40, 0}, {55, 0}, {34, 0}};
   EXPECT_EQ(w.keys, expected);
-  // The game took the keys; the window did not move focus on Tab or arrows.
-  EXPECT_EQ(w.focusWidget(), w.Picture1());
+  // The game took the keys; Tab and the arrows moved no focus.
+  EXPECT_EQ(QApplication::focusWidget(), focus);
 
   // An open menu keeps its own keys for navigation.
   w.keys.clear();
   w.mnuG()->popup(w.mapToGlobal(QPoint(0, 0)));
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w.mnuG()));
-  QTest::keyClick(w.mnuG(), Qt::Key_Down);
+  Press(w, Qt::Key_Down);
   EXPECT_EQ(w.mnuG()->activeAction(), w.mnuGame(0));
-  QTest::keyClick(w.mnuG(), Qt::Key_Down);
+  Press(w, Qt::Key_Down);
   EXPECT_EQ(w.mnuG()->activeAction(), w.mnuGame(2));
   w.mnuG()->hide();
   EXPECT_TRUE(w.keys.empty());
 
   // Keys of other windows are not the board's.
-  w.keys.clear();
   QWidget other;
   other.show();
   QTest::keyClick(&other, Qt::Key_Up);
   EXPECT_TRUE(w.keys.empty());
+}
+
+TEST(BoardWindow, KeysReachTheGameOnceTheMenuBarLetsGo) {
+  WindowRig rig;
+  RecordingBoard& w = rig.w();
+  ASSERT_TRUE(rig.Start());
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  QMenuBar* bar = w.menuBar();
+
+  // Alt, Alt: the menu bar highlights, then lets go.
+  Press(w, Qt::Key_Alt);
+  EXPECT_NE(bar->activeAction(), nullptr);
+  Press(w, Qt::Key_Alt);
+  EXPECT_EQ(bar->activeAction(), nullptr);
+  Press(w, Qt::Key_Escape);
+  Press(w, Qt::Key_Up);
+  EXPECT_EQ(Codes(w), (std::vector<int>{27, 38}));
+
+  // Alt then Esc lets go too, and the Esc is the menu bar's, not the game's.
+  w.keys.clear();
+  Press(w, Qt::Key_Alt);
+  Press(w, Qt::Key_Escape);
+  EXPECT_EQ(bar->activeAction(), nullptr);
+  Press(w, Qt::Key_Escape);
+  EXPECT_EQ(Codes(w), (std::vector<int>{27}));
+
+  // Options opened by mouse and closed with Esc: the bar stays highlighted and
+  // walks the menus with the arrows, until a click on the board.
+  w.keys.clear();
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(w.mnuO()->menuAction()).center());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.mnuO()));
+  Press(w, Qt::Key_Escape);
+  EXPECT_FALSE(w.mnuO()->isVisible());
+  Press(w, Qt::Key_Left);
+  EXPECT_EQ(bar->activeAction(), w.mnuG()->menuAction());
+  EXPECT_TRUE(Codes(w).empty());
+  QTest::mouseClick(w.touchpad(), Qt::LeftButton, {}, QPoint(100, 100));
+  EXPECT_EQ(bar->activeAction(), nullptr);
+  Press(w, Qt::Key_Up);
+  Press(w, Qt::Key_Escape);
+  EXPECT_EQ(Codes(w), (std::vector<int>{38, 27}));
+
+  // A click on the bar's empty end opens nothing and keeps no keys.
+  w.keys.clear();
+  QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 5, bar->height() / 2));
+  Press(w, Qt::Key_Up);
+  EXPECT_EQ(Codes(w), (std::vector<int>{38}));
+
+  // A menu item chosen from the keyboard hands the keys back as well.
+  w.keys.clear();
+  Press(w, Qt::Key_Alt);
+  Press(w, Qt::Key_Right);  // Options
+  Press(w, Qt::Key_Down);   // opens it
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.mnuO()));
+  EXPECT_EQ(w.mnuO()->activeAction(), w.mnuOpt(0));
+  Press(w, Qt::Key_Down);  // First Move Artillery Free
+  Press(w, Qt::Key_Return);
+  EXPECT_TRUE(w.mnuOpt(1)->isChecked());
+  Press(w, Qt::Key_Down);
+  EXPECT_EQ(Codes(w), (std::vector<int>{40}));
 }
 
 TEST(BoardWindow, KeyCodesAreTheWindowsOnes) {
