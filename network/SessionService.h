@@ -91,7 +91,7 @@ class SessionService {
   // Takes the oldest waiting message; throws when none waits.
   virtual SessionMessage Receive() = 0;
   // To every other player of the session, reliably and in order; throws when
-  // the body is over kMaxMessageBody or not UTF-8.
+  // the body is over kMaxMessageBody or not UTF-8, or the session has ended.
   virtual void Send(int32_t fromPlayerId, int32_t type, const std::string& body) = 0;
 };
 

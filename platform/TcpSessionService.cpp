@@ -256,7 +256,7 @@ void TcpSessionService::Send(int32_t fromPlayerId, int32_t type, const std::stri
     std::lock_guard lock(impl_->state.mutex);
     const SessionState& s = impl_->state;
     if (!s.open || s.localId == 0 || fromPlayerId != s.localId) throw Failure("That is not a player of this computer.");
-    if (s.lost) return;
+    if (s.lost) throw Failure("The session has ended.");
   }
   if (body.size() > wire::kMaxBody || !wire::IsUtf8(body)) throw Failure("The message cannot be sent: it is too long.");
   QMetaObject::invokeMethod(

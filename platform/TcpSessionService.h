@@ -59,8 +59,8 @@ class TcpSessionService : public SessionService {
   std::string PlayerFriendlyName(int32_t playerId) override;
   int32_t MessageCount(int32_t playerId) override;
   SessionMessage Receive() override;
-  // Once the session is lost (the host went away) a send is dropped quietly:
-  // the "player destroyed" messages already say so.
+  // Once the session is lost (the host went away) a send fails, as a send to a
+  // closed session does anywhere: nothing can reach the others any more.
   void Send(int32_t fromPlayerId, int32_t type, const std::string& body) override;
 
   // The TCP port of the hosted session (the one bound for port 0); 0 if none.

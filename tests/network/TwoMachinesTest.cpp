@@ -400,6 +400,31 @@ TEST_P(TwoMachines, PositionsSentWhileThePeerIsInItsLobbyAreKept) {
   EXPECT_EQ(client.board.UnitPos[2][14][2], Mirror(host.board.UnitPos[1][14][2]));
 }
 
+// Once the host's program has gone, the client's session takes no chat: the
+// lobby keeps the line instead of showing it as said.
+TEST_P(TwoMachines, AChatAfterTheHostHasGoneIsNotSent) {
+  Machine host("Anna", serviceA, bell);
+  Machine client("Bert", serviceB, bell);
+  ASSERT_TRUE(host.Host());
+  ASSERT_TRUE(client.Join());
+  ASSERT_TRUE(host.AwaitPeer());
+  ASSERT_TRUE(host.Session()->SendDPText(msgChat, "hello"));
+  // The client's lobby reads up to the host's line, then to the host's leaving.
+  auto until = [&](int32_t type) {
+    for (int i = 0; i < 2000; ++i) {
+      int32_t from = 0, to = 0;
+      const int32_t t = client.Session()->GetLobbyMessages(from, to);
+      if (t == type) return true;
+      if (t == 0) bell.Wait();
+    }
+    return false;
+  };
+  ASSERT_TRUE(until(msgChat));
+  host.board.gDirPlay.reset();
+  ASSERT_TRUE(until(msgPlayerChange));
+  EXPECT_FALSE(client.Session()->SendDPText(msgChat, "anyone?"));
+}
+
 #ifdef DH_TCP_SERVICE
 Backend TheBackend() { return TcpBackend(); }
 #else

@@ -194,7 +194,7 @@ TEST(TcpSession, ALeavingPlayerIsAnnouncedAtOnceOverManyGames) {
       host.service.reset();
       EXPECT_TRUE(IsService(Next(*client.service, client.id, 1s), DPSYS_DESTROYPLAYERORGROUP, host.id));
       EXPECT_EQ(Names(client.service->Players()), std::vector<std::string>{"Bob/Player"});
-      client.service->Send(client.id, 2, "anyone?");  // dropped quietly
+      EXPECT_THROW(client.service->Send(client.id, 2, "anyone?"), SessionError);  // nobody is left to hear it
     }
     EXPECT_LT(clock.elapsed(), 1000);
   }
