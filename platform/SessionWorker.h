@@ -100,8 +100,8 @@ class SessionWorker : public QObject {
 
   // Queues a message from or about player `origin` for our player. A full
   // queue on the host drops the flooder's connection (perhaps the sender's);
-  // on a client it refuses the message (false), unless `pastCap`.
-  bool Deliver(int32_t origin, int32_t from, int32_t type, std::string body, bool pastCap = false);
+  // on a client it refuses the message (false), but never a "destroyed".
+  bool Deliver(int32_t origin, int32_t from, int32_t type, std::string body);
   void Wake();
 
   SessionState& state_;

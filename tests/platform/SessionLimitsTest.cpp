@@ -81,7 +81,8 @@ TEST(SessionLimits, AWelcomedConnectionHoldsASeatUntilItCreatesItsPlayerOrTimesO
 
 // The host's game reads nothing until the end. Each time the queue is full,
 // whatever comes next (a leaving, a joining, a message) costs the flooder its
-// connection and everything it had waiting.
+// connection and everything it had waiting, its unread "created" too: the game
+// never knew these flooders, so it hears nothing of them leaving either.
 TEST(SessionLimits, AFullQueueDropsTheFlooderAndKeepsTheQuietPlayers) {
   Member host = Host(4, ShortDeadline());
   SessionService& game = *host.service;
@@ -99,33 +100,48 @@ TEST(SessionLimits, AFullQueueDropsTheFlooderAndKeepsTheQuietPlayers) {
   talker->Write(Frame{.kind = Kind::Send, .type = 2, .body = "bye"});
   ASSERT_TRUE(WaitUntil([&] { return count() == 2; }));
   RawPeer first(host.port);
-  const int32_t f = flood(first, "First", 0);
+  flood(first, "First", 0);
   ASSERT_TRUE(WaitUntil([&] { return count() == kMaxQueued; }));
   talker.reset();
   EXPECT_TRUE(first.ClosedWithin(3s));
-  ASSERT_TRUE(WaitUntil([&] { return count() == 4; }));
+  ASSERT_TRUE(WaitUntil([&] { return count() == 3; }));
 
   RawPeer second(host.port);
-  const int32_t g = flood(second, "Second", 0);
+  flood(second, "Second", 0);
   ASSERT_TRUE(WaitUntil([&] { return count() == kMaxQueued; }));
   RawPeer quiet(host.port);
   const int32_t q = Enter(quiet, "Quiet");
   EXPECT_TRUE(second.ClosedWithin(3s));
-  ASSERT_TRUE(WaitUntil([&] { return count() == 6; }));
+  ASSERT_TRUE(WaitUntil([&] { return count() == 4; }));
 
   RawPeer third(host.port);
-  const int32_t h = flood(third, "Third", 1);  // its own message is the one too many
+  flood(third, "Third", 1);  // its own message is the one too many
   EXPECT_TRUE(third.ClosedWithin(3s));
-  ASSERT_TRUE(WaitUntil([&] { return count() == 7; }));
   quiet.Write(Frame{.kind = Kind::Send, .type = 2, .body = "mine"});
-  ASSERT_TRUE(WaitUntil([&] { return count() == 8; }));
+  ASSERT_TRUE(WaitUntil([&] { return count() == 5; }));
   EXPECT_EQ(Drain(game, host.id),
             (std::vector<std::string>{Notice(DPSYS_CREATEPLAYERORGROUP, t), std::to_string(t) + ":2:bye",
-                                      Notice(DPSYS_DESTROYPLAYERORGROUP, t), Notice(DPSYS_DESTROYPLAYERORGROUP, f),
-                                      Notice(DPSYS_CREATEPLAYERORGROUP, q), Notice(DPSYS_DESTROYPLAYERORGROUP, g),
-                                      Notice(DPSYS_DESTROYPLAYERORGROUP, h), std::to_string(q) + ":2:mine"}));
+                                      Notice(DPSYS_DESTROYPLAYERORGROUP, t), Notice(DPSYS_CREATEPLAYERORGROUP, q),
+                                      std::to_string(q) + ":2:mine"}));
   ASSERT_EQ(game.Players().size(), 2u);
   EXPECT_EQ(game.Players()[1].id, q);
+}
+
+// The game has read that a player came, so it hears it leave, once, however
+// full the queue was when it left.
+TEST(SessionLimits, APlayerThatFloodsTheQueueAndLeavesIsAnnouncedOnce) {
+  TcpSessionConfig config = ShortDeadline();
+  config.heartbeat = 10s;  // nothing sent to the flooder is left unread when it closes
+  Member host = Host(4, config);
+  SessionService& game = *host.service;
+  auto flooder = std::make_unique<RawPeer>(host.port);
+  const int32_t id = Enter(*flooder, "Flood");
+  ASSERT_TRUE(WaitUntil([&] { return game.MessageCount(host.id) == 1; }));
+  EXPECT_EQ(Drain(game, host.id), std::vector<std::string>{Notice(DPSYS_CREATEPLAYERORGROUP, id)});
+  flooder->Write(Burst(kMaxQueued));
+  flooder.reset();
+  EXPECT_TRUE(WaitUntil([&] { return game.Players().size() == 1 && game.MessageCount(host.id) == 1; }, 10s));
+  EXPECT_EQ(Drain(game, host.id), std::vector<std::string>{Notice(DPSYS_DESTROYPLAYERORGROUP, id)});
 }
 
 // The same rule on a tiny queue: a tie goes against the newcomer's own
@@ -142,6 +158,47 @@ TEST(SessionLimits, TheFlooderIsWhoeverHasTheMostWaitingNow) {
   EXPECT_EQ(queue.Add(3, from(3)), 2);  // not 1, whose earlier ones were read
   EXPECT_EQ(queue.Pop().body, "1");
   EXPECT_EQ(queue.Pop().body, "3");
+}
+
+// Whatever is discarded, the game hears each player it may know of leave
+// exactly once, and never hears of one it did not know.
+TEST(SessionLimits, AQueueNeverLosesALeavingNorInventsOne) {
+  auto notice = [](int32_t type, int32_t player) { return SessionMessage{0, 9, type, std::to_string(player)}; };
+  auto from = [](int32_t player) { return SessionMessage{player, 9, 2, std::to_string(player)}; };
+  auto left = [](SessionQueue& queue) {  // "+1" came, "-1" left, "m1" a message from 1
+    std::string seen;
+    while (!queue.empty()) {
+      const SessionMessage m = queue.Pop();
+      seen += (m.from != 0 ? "m" : m.type == DPSYS_CREATEPLAYERORGROUP ? "+" : "-") + m.body + " ";
+    }
+    return seen;
+  };
+
+  SessionQueue host(3);
+  host.Add(1, notice(DPSYS_CREATEPLAYERORGROUP, 1));
+  host.Pop();  // 1 is known, 3 was there before our player; 2 and 4 are never read
+  for (int i = 0; i < 2; ++i) host.Add(1, from(1));
+  host.Add(1, notice(DPSYS_DESTROYPLAYERORGROUP, 1));
+  EXPECT_EQ(host.Add(2, notice(DPSYS_CREATEPLAYERORGROUP, 2)), 1);  // 1's messages go, not its leaving
+  host.Add(2, from(2));
+  EXPECT_EQ(host.Add(2, notice(DPSYS_DESTROYPLAYERORGROUP, 2)), 2);  // all of it goes: it was never known
+  for (int i = 0; i < 2; ++i) host.Add(3, from(3));
+  EXPECT_EQ(host.Add(3, notice(DPSYS_DESTROYPLAYERORGROUP, 3)), 3);  // its leaving is not the one discarded
+  EXPECT_EQ(left(host), "-1 -3 ");
+  host.Add(4, notice(DPSYS_CREATEPLAYERORGROUP, 4));
+  host.Add(4, from(4));
+  host.Add(4, notice(DPSYS_DESTROYPLAYERORGROUP, 4));
+  host.Add(5, from(5));
+  EXPECT_EQ(left(host), "m5 ");
+
+  // A client discards nothing, so it refuses what does not fit, but a leaving.
+  SessionQueue client(2);
+  client.Offer(1, from(1));
+  client.Offer(1, from(1));
+  EXPECT_FALSE(client.Offer(1, from(1)));
+  EXPECT_FALSE(client.Offer(2, notice(DPSYS_CREATEPLAYERORGROUP, 2)));
+  for (int32_t player : {2, 1}) EXPECT_TRUE(client.Offer(player, notice(DPSYS_DESTROYPLAYERORGROUP, player)));
+  EXPECT_EQ(left(client), "m1 m1 -1 ");
 }
 
 TEST(SessionLimits, PlayersThatComeAndGoUnreadLeaveNothingQueued) {
