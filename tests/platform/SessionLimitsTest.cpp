@@ -211,46 +211,69 @@ TEST(SessionLimits, PlayersThatComeAndGoUnreadLeaveNothingQueued) {
       WaitUntil([&] { return host.service->Players().size() == 1 && host.service->MessageCount(host.id) == 0; }));
 }
 
-// Two sources on loopback: ::1 asks all the time, from three ports, while an
-// honest search goes out from 127.0.0.1.
-TEST(SessionLimits, OneAskerGetsOnlyItsShareOfDiscoveryAnswers) {
-  if (!HaveIpv6Loopback()) GTEST_SKIP() << "no ::1 here";
+// A second counts from each answer, not from a tick of the host's clock.
+TEST(SessionLimits, DiscoveryAnswersAreCountedOverAnyOneSecond) {
+  AnswerBudget budget;
+  const QHostAddress greedy("127.0.0.3"), late("127.0.0.9");
+  int given = 0;
+  for (qint64 at = 500; at < 508; ++at) given += budget.Take(greedy, at);
+  EXPECT_EQ(given, 5);
+  EXPECT_FALSE(budget.Take(greedy, 1499));
+  EXPECT_TRUE(budget.Take(greedy, 1500));  // its answer at 500 is a second old
+  int others = 0;
+  for (int source = 4; source < 8; ++source)
+    for (int i = 0; i < 5; ++i) others += budget.Take(QHostAddress(QString("127.0.0.%1").arg(source)), 1500);
+  EXPECT_EQ(others, 15);
+  EXPECT_FALSE(budget.Take(late, 1500));
+  EXPECT_TRUE(budget.Take(late, 1501));
+}
+
+// Every 127.x.y.z is this machine: each socket here asks from an address of
+// its own, all of them at once, of the host on 127.0.0.1.
+TEST(SessionLimits, DiscoveryAnswersFiveToAnAskerAndTwentyInAllAndNoneForAnotherProgram) {
   Member host = Host(2);
-  const std::string query = wire::EncodeQuery(kApp).value();
-  sockaddr_in6 to{};
-  to.sin6_family = AF_INET6;
-  to.sin6_addr = in6addr_loopback;
-  to.sin6_port = htons(host.port);
-  int heard[2] = {0, 0};  // answers to the flood, and to one question a second after it
-  std::jthread flood([&] {
-    int sockets[3];
-    for (int& fd : sockets) fd = ::socket(AF_INET6, SOCK_DGRAM, 0);
-    // Well under a second of asking, so its answers fall in at most two of
-    // the host's seconds; the late question comes in a later one.
-    const auto start = std::chrono::steady_clock::now();
-    bool askedLate = false;
-    for (int i = 0; std::chrono::steady_clock::now() < start + 2200ms; ++i) {
-      const auto now = std::chrono::steady_clock::now();
-      const bool late = now >= start + 1700ms;
-      if (now < start + 600ms || (late && !askedLate)) {
-        ::sendto(sockets[i % 3], query.data(), query.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-        askedLate = late;
-      }
-      std::this_thread::sleep_for(1ms);
-      char datagram[2048];
-      for (int fd : sockets) {
-        ssize_t got;
-        while ((got = ::recv(fd, datagram, sizeof datagram, MSG_DONTWAIT)) > 0)
-          heard[late] += wire::DecodeAnswer(std::string_view(datagram, static_cast<size_t>(got))) ? 1 : 0;
+  struct Asker {
+    int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    int answers = 0;
+    ~Asker() { ::close(fd); }
+  };
+  auto ask = [&](Asker& asker, const std::string& app, int times) {
+    const std::string query = wire::EncodeQuery(app).value();
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    to.sin_port = htons(host.port);
+    for (int i = 0; i < times; ++i)
+      ::sendto(asker.fd, query.data(), query.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  };
+  Asker askers[8];  // a stranger, a greedy one and six others
+  for (int i = 0; i < 8; ++i) {
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    ::inet_pton(AF_INET, ("127.0.0." + std::to_string(i + 2)).c_str(), &from.sin_addr);
+    ASSERT_EQ(::bind(askers[i].fd, reinterpret_cast<const sockaddr*>(&from), sizeof from), 0);
+  }
+  ask(askers[0], "{another program}", 3);
+  ask(askers[1], kApp, 8);
+  for (int i = 2; i < 8; ++i) ask(askers[i], kApp, 3);  // 18 more, of which 15 fit
+
+  int total = 0;
+  auto hear = [&] {
+    char datagram[2048];
+    for (Asker& asker : askers) {
+      ssize_t got;
+      while ((got = ::recv(asker.fd, datagram, sizeof datagram, MSG_DONTWAIT)) > 0) {
+        const bool answer = wire::DecodeAnswer(std::string_view(datagram, static_cast<size_t>(got))).has_value();
+        asker.answers += answer;
+        total += answer;
       }
     }
-    for (int fd : sockets) ::close(fd);
-  });
-  std::this_thread::sleep_for(100ms);
-  const auto found = ListAt("", host.port);
-  flood.join();
-  EXPECT_EQ(found.size(), 1u);
-  EXPECT_GE(heard[0], 1);
-  EXPECT_LE(heard[0], 10);
-  EXPECT_EQ(heard[1], 1);
+    return total;
+  };
+  EXPECT_TRUE(WaitUntil([&] { return hear() >= 20; }));
+  std::this_thread::sleep_for(200ms);  // time for any answer too many
+  hear();
+  EXPECT_EQ(askers[0].answers, 0);
+  EXPECT_EQ(askers[1].answers, 5);
+  EXPECT_EQ(total, 20);
 }
