@@ -159,13 +159,7 @@ void SessionWorker::ClientFrame(Link* link, Frame& frame) {
           known = it != players.end();
           if (known) players.erase(it);
         }
-        if (!known) return;
-        const std::string body = std::to_string(frame.id);
-        if (!Deliver(frame.id, 0, DPSYS_DESTROYPLAYERORGROUP, body)) {
-          // Full: we leave, and this player is gone with the rest.
-          Deliver(frame.id, 0, DPSYS_DESTROYPLAYERORGROUP, body, true);
-          return broken();
-        }
+        if (known) Deliver(frame.id, 0, DPSYS_DESTROYPLAYERORGROUP, std::to_string(frame.id));
         return;
       }
       case Kind::YouAre: {
@@ -247,5 +241,5 @@ void SessionWorker::LoseSession() {
         players.end());
   }
   if (!server_) heartbeat_->stop();
-  for (int32_t id : gone) Deliver(id, 0, DPSYS_DESTROYPLAYERORGROUP, std::to_string(id), true);
+  for (int32_t id : gone) Deliver(id, 0, DPSYS_DESTROYPLAYERORGROUP, std::to_string(id));
 }

@@ -72,24 +72,8 @@ void SessionWorker::AnswerQueries() {
     if (!appId || *appId != info.appId) continue;
     // A few answers a second are plenty for people looking for a game, and
     // one asker may have only a share of them, so it cannot starve the rest.
-    const qint64 window = clock_.elapsed() / 1000;
-    if (window != answerWindow_) {
-      answerWindow_ = window;
-      answersInWindow_ = 0;
-      answeredInWindow_.clear();
-    }
     const QHostAddress source = datagram.senderAddress();
-    auto asker = std::find_if(answeredInWindow_.begin(), answeredInWindow_.end(),
-                              [&](const auto& a) { return a.first == source; });
-    if (answersInWindow_ >= kAnswersPerSecond ||
-        (asker != answeredInWindow_.end() && asker->second >= kAnswersPerSource))
-      continue;
-    ++answersInWindow_;
-    if (asker == answeredInWindow_.end()) {
-      answeredInWindow_.emplace_back(source, 1);
-    } else {
-      ++asker->second;
-    }
+    if (!answers_.Take(source, clock_.elapsed())) continue;
     const auto answer = wire::EncodeAnswer({info, server_->serverPort()});
     if (!answer) continue;
     discovery_->writeDatagram(answer->data(), static_cast<qint64>(answer->size()), source,

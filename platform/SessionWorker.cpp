@@ -239,19 +239,17 @@ void SessionWorker::Send(int32_t type, std::string body) {
 
 // ---- Both ----------------------------------------------------------------------------
 
-bool SessionWorker::Deliver(int32_t origin, int32_t from, int32_t type, std::string body, bool pastCap) {
+bool SessionWorker::Deliver(int32_t origin, int32_t from, int32_t type, std::string body) {
   int32_t flooder = 0;
   {
     std::lock_guard lock(state_.mutex);
     if (state_.localId == 0) return true;  // no player of ours to take it
     SessionMessage message{from, state_.localId, type, std::move(body)};
-    auto& queue = state_.queue;
-    if (pastCap) {
-      queue.AddPastCap(origin, std::move(message));
-    } else if (!server_ && queue.Full()) {
-      return false;  // everyone reaches us through the host: we are the ones to go
+    if (!server_) {
+      // Everyone reaches us through the host: we are the ones to go.
+      if (!state_.queue.Offer(origin, std::move(message))) return false;
     } else {
-      flooder = queue.Add(origin, std::move(message));
+      flooder = state_.queue.Add(origin, std::move(message));
     }
   }
   Wake();

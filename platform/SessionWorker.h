@@ -7,11 +7,14 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QTimer>
+#include <algorithm>
+#include <deque>
 #include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "network/SessionService.h"
@@ -27,9 +30,28 @@ class QUdpSocket;
 inline constexpr size_t kMaxLinks = 64;
 inline constexpr size_t kMaxPlayers = 64;
 inline constexpr size_t kMaxQueued = 4096;
-inline constexpr qint64 kMaxBacklog = 1 << 20;  // unsent bytes to one peer
-inline constexpr int kAnswersPerSecond = 20;    // discovery answers, from everyone
-inline constexpr int kAnswersPerSource = 5;     // of those, to any one address
+inline constexpr qint64 kMaxBacklog = 1 << 20;   // unsent bytes to one peer
+inline constexpr size_t kAnswersPerSecond = 20;  // discovery answers, to everyone
+inline constexpr size_t kAnswersPerSource = 5;   // of those, to any one address
+
+// The discovery answers of the last second, so that in any one second a
+// source gets at most its share and everyone together at most the total.
+// Only those answers are remembered: never more than kAnswersPerSecond.
+class AnswerBudget {
+ public:
+  // Whether `source` may have an answer at `now` (in ms of a steady clock);
+  // if so, that answer is counted.
+  bool Take(const QHostAddress& source, qint64 now) {
+    while (!given_.empty() && now - given_.front().first >= 1000) given_.pop_front();
+    const auto mine = std::count_if(given_.begin(), given_.end(), [&](const auto& g) { return g.second == source; });
+    if (given_.size() >= kAnswersPerSecond || static_cast<size_t>(mine) >= kAnswersPerSource) return false;
+    given_.emplace_back(now, source);
+    return true;
+  }
+
+ private:
+  std::deque<std::pair<qint64, QHostAddress>> given_;  // oldest first
+};
 
 // What both threads see, under `mutex`.
 struct SessionState {
@@ -100,8 +122,8 @@ class SessionWorker : public QObject {
 
   // Queues a message from or about player `origin` for our player. A full
   // queue on the host drops the flooder's connection (perhaps the sender's);
-  // on a client it refuses the message (false), unless `pastCap`.
-  bool Deliver(int32_t origin, int32_t from, int32_t type, std::string body, bool pastCap = false);
+  // on a client it refuses the message (false), but never a "destroyed".
+  bool Deliver(int32_t origin, int32_t from, int32_t type, std::string body);
   void Wake();
 
   SessionState& state_;
@@ -111,10 +133,7 @@ class SessionWorker : public QObject {
   QTimer* heartbeat_;
   QTcpServer* server_ = nullptr;
   QUdpSocket* discovery_ = nullptr;
-  qint64 answerWindow_ = 0;  // for the rate limit of discovery answers
-  int answersInWindow_ = 0;
-  // Answers per source in this window; only sources answered need remembering.
-  std::vector<std::pair<QHostAddress, int>> answeredInWindow_;
+  AnswerBudget answers_;
   std::vector<Link*> peers_;  // host: every accepted connection, in order
   Link* hostLink_ = nullptr;  // client: the connection to the host
   Reply<void> joinReply_;
