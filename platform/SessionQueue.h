@@ -81,12 +81,6 @@ class SessionQueue {
     return true;
   }
 
-  // Entries of `origin` waiting, its "destroyed" aside.
-  size_t Waiting(int32_t origin) const {
-    const auto it = waiting_.find(origin);
-    return it == waiting_.end() ? 0 : it->second;
-  }
-
  private:
   struct Entry {
     int32_t origin;
@@ -134,6 +128,12 @@ class SessionQueue {
   void Push(int32_t origin, SessionMessage message) {
     if (!Destroyed(message)) ++waiting_[origin];
     entries_.push_back({origin, std::move(message)});
+  }
+
+  // Entries of `origin` waiting, its "destroyed" aside.
+  size_t Waiting(int32_t origin) const {
+    const auto it = waiting_.find(origin);
+    return it == waiting_.end() ? 0 : it->second;
   }
 
   void Forget(int32_t origin) {
